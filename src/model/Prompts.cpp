@@ -1,0 +1,41 @@
+#include "Prompts.h"
+
+#include <utility>
+
+namespace {
+TMessageHandler& MessageHandler() {
+    static TMessageHandler handler;
+    return handler;
+}
+TBusyHandler& BusyHandler() {
+    static TBusyHandler handler;
+    return handler;
+}
+} // namespace
+
+TMsgResult ShowMessageBox(const TMessage& message) {
+    if (const TMessageHandler& h = MessageHandler()) {
+        return h(message);
+    }
+    return message.buttons == TMsgButtons::Ok ? TMsgResult::Ok : TMsgResult::Cancel;
+}
+
+TMessageHandler SetMessageHandler(TMessageHandler handler) {
+    return std::exchange(MessageHandler(), std::move(handler));
+}
+
+TBusyHandler SetBusyHandler(TBusyHandler handler) {
+    return std::exchange(BusyHandler(), std::move(handler));
+}
+
+TBusyCursor::TBusyCursor() {
+    if (const TBusyHandler& h = BusyHandler()) {
+        h(true);
+    }
+}
+
+TBusyCursor::~TBusyCursor() {
+    if (const TBusyHandler& h = BusyHandler()) {
+        h(false);
+    }
+}

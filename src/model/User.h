@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Config.h"
+#include "StringList.h"
+#include "Word.h"
+
+#include "DayNumber.h"
+
+#include <QString>
+
+class TAdoChannel;
+class TAdoQuery;
+
+class TBook {
+public:
+    TBook(int bookID, const QString& bookDesc) : BookID(bookID), BookDesc(bookDesc) {}
+    int BookID;
+    QString BookDesc;
+};
+
+using TBookList = TStringList<TBook>;
+
+// A learner with its settings and its ordered choice of books.
+class TUser {
+public:
+    explicit TUser(TAdoChannel* channel);
+
+    void LoadBooks();
+    void IncludeBook(TBook* book);
+    void ExcludeBook(TBook* book);
+    void SaveBookOrder();
+    void SaveAccount();
+    void DeleteRecords();
+    void CreateRandomNumbers(TBook* book);
+
+    // Fills the list with the next group of due words; true when fewer than WordNum were
+    // found (nothing more is due).
+    bool SelectDueWords(TWordList& words);
+    TAdoQuery* OpenPrintQuery();
+
+    TAdoChannel* Channel;
+    int ID = 0;
+    QString Cipher;
+    QString Name;
+    bool IsPower = false;
+    int ReviewPage = 0;
+    TConfig Config;
+    TBookList SpareBooks;
+    TBookList SelectedBooks;
+    bool ReviewMode = false;
+    // The source of "now" for the due-word selection.
+    TClock Clock = SystemClock();
+};
+
+using TUserList = TStringList<TUser>;
+
+// The learners (ids of 100 and above) with their settings and books, in the database's
+// order. Every user gets the clock.
+void LoadUsers(TAdoChannel& channel, TUserList& users, const TClock& clock = SystemClock());
+
+// Creates a learner with a copy of the default settings and appends it to the list.
+// Returns the new user, or nullptr when the database could not take it.
+TUser* AddUser(TAdoChannel& channel, TUserList& users, const QString& name,
+               const QString& password, const TClock& clock = SystemClock());
+
+// Deletes every row of the user and removes it from the list.
+void DeleteUser(TUserList& users, TUser* user);

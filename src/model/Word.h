@@ -1,0 +1,32 @@
+#pragma once
+
+#include "StringList.h"
+
+#include <QString>
+
+class TAdoChannel;
+
+// One selected word of the current group with its progress.
+class TWord {
+public:
+    explicit TWord(TAdoChannel* channel) : Channel(channel) {}
+
+    // Writes Ability, UpdateDate and WordRound back; the row is found by user and word
+    // only, so every book of the user that carries the word changes.
+    void Save();
+
+    TAdoChannel* Channel;
+    bool Known = false;
+    double UpdateDate = 0.0;
+    int Ability = 0;
+    int WordID = 0;
+    int ShowCount = 0;
+    int UserID = 0;
+    int WordRound = 0;
+    QString Example;
+    QString Trans;
+    QString WordName;
+};
+
+// The group of due words, keyed by WORD_NAME.
+using TWordList = TStringList<TWord>;

@@ -1,0 +1,165 @@
+#include "Channels.h"
+#include "Errors.h"
+#include "TestDatabase.h"
+
+#include <QFile>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+class ChannelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.Exec(QStringLiteral("create table T (A integer, B text)"));
+        db.Exec(QStringLiteral("insert into T values (1, 'one'), (2, 'two'), (3, 'three')"));
+    }
+    TTestDatabase db;
+    TAdoChannel& ch = db.Channel();
+};
+
+TEST_F(ChannelTest, SlotsAreCreatedOneAtATime) {
+    const QString sql = QStringLiteral("select * from T");
+    EXPECT_EQ(ch.OpenQuery(sql, 0), nullptr);
+    EXPECT_EQ(ch.OpenQuery(sql, 2), nullptr) << "no slot exists yet";
+    TAdoQuery* one = ch.OpenQuery(sql, 1);
+    ASSERT_NE(one, nullptr);
+    EXPECT_EQ(ch.OpenQuery(sql, 3), nullptr);
+    TAdoQuery* two = ch.OpenQuery(sql, 2);
+    ASSERT_NE(two, nullptr);
+    EXPECT_NE(one, two);
+    EXPECT_EQ(ch.SlotCount(), 2);
+    EXPECT_EQ(ch.OpenQuery(sql, -1), nullptr);
+}
+
+TEST_F(ChannelTest, ReopeningASlotReplacesItsRows) {
+    TAdoQuery* first = ch.OpenQuery(QStringLiteral("select A from T order by A"), 1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->AsInteger(QStringLiteral("A")), 1);
+    TAdoQuery* second = ch.OpenQuery(QStringLiteral("select B from T where A = 3"), 1);
+    ASSERT_EQ(first, second) << "slot 1 is one object, reused";
+    EXPECT_FALSE(second->HasField(QStringLiteral("A")));
+    EXPECT_EQ(second->AsString(QStringLiteral("b")), QStringLiteral("three"));
+    EXPECT_EQ(second->RecordCount(), 1);
+}
+
+TEST_F(ChannelTest, NamedQueryIgnoresCaseAndKeepsItsRowsWhileSlotsAreReused) {
+    TAdoQuery* print = ch.OpenNamedQuery(QStringLiteral("Print"), QStringLiteral("select A from T order by A"));
+    ASSERT_NE(print, nullptr);
+    TAdoQuery* again = ch.OpenNamedQuery(QStringLiteral("PRINT"), QStringLiteral("select A from T order by A desc"));
+    EXPECT_EQ(print, again);
+    ch.OpenQuery(QStringLiteral("select B from T"), 1);
+    ch.Execute(QStringLiteral("delete from T"));
+    ASSERT_EQ(print->RecordCount(), 3);
+    QList<int> seen;
+    for (print->First(); !print->Eof(); print->Next()) {
+        seen << print->AsInteger(QStringLiteral("A"));
+    }
+    EXPECT_EQ(seen, (QList<int>{3, 2, 1}));
+}
+
+TEST_F(ChannelTest, ResultSetKeepsItsRowsWhenTheTableChangesUnderneath) {
+    TAdoQuery* q = ch.OpenQuery(QStringLiteral("select A from T order by A"), 1);
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q->AsInteger(QStringLiteral("A")), 1);
+    ASSERT_TRUE(ch.Execute(QStringLiteral("delete from T where A >= 2")));
+    q->Next();
+    ASSERT_FALSE(q->Eof());
+    EXPECT_EQ(q->AsInteger(QStringLiteral("A")), 2) << "rows read as of the open";
+    EXPECT_EQ(q->RecordCount(), 3);
+}
+
+TEST_F(ChannelTest, FailingStatementInAListTransactionUndoesTheWholeList) {
+    const QStringList list = {
+        QStringLiteral("insert into T values (10, 'a')"),
+        QStringLiteral("update T set B = 'changed' where A = 1"),
+        QStringLiteral("insert into NoSuchTable values (1)"),
+        QStringLiteral("insert into T values (11, 'never')"),
+    };
+    EXPECT_FALSE(ch.ExecuteListInTransaction(list));
+    EXPECT_EQ(db.Count(QStringLiteral("from T")), 3);
+    EXPECT_EQ(db.Scalar(QStringLiteral("select B from T where A = 1")).toString(), QStringLiteral("one"));
+    EXPECT_FALSE(ch.InTransaction());
+    EXPECT_TRUE(ch.ExecuteListInTransaction(list.mid(0, 2)));
+    EXPECT_EQ(db.Count(QStringLiteral("from T")), 4);
+}
+
+TEST_F(ChannelTest, ErrorsComeBackAsFalseAndLeaveTheConnectionUsable) {
+    EXPECT_FALSE(ch.Execute(QStringLiteral("this is not sql")));
+    EXPECT_FALSE(ch.ExecuteInTransaction(QStringLiteral("insert into Nowhere values (1)")));
+    EXPECT_EQ(ch.OpenQuery(QStringLiteral("select * from Nowhere"), 1), nullptr);
+    EXPECT_EQ(ch.OpenNamedQuery(QStringLiteral("x"), QStringLiteral("select")), nullptr);
+    EXPECT_TRUE(ch.Execute(QStringLiteral("insert into T values (4, 'four')")));
+    EXPECT_TRUE(ch.ExecuteList({}));
+    EXPECT_EQ(db.Count(QStringLiteral("from T")), 4);
+}
+
+TEST_F(ChannelTest, TransactionControlErrorsAreRaised) {
+    EXPECT_THROW(ch.Commit(), EDatabaseError);
+    ch.BeginTransaction();
+    EXPECT_THROW(ch.BeginTransaction(), EDatabaseError) << "transactions never nest";
+    ch.Rollback();
+    TAdoChannel unconnected;
+    EXPECT_FALSE(unconnected.Execute(QStringLiteral("select 1")));
+    EXPECT_EQ(unconnected.OpenQuery(QStringLiteral("select 1"), 1), nullptr);
+    EXPECT_THROW(unconnected.ExecuteInTransaction(QStringLiteral("select 1")), EDatabaseError);
+}
+
+TEST_F(ChannelTest, TransactionGuardRollsBackUnlessCommitted) {
+    {
+        TTransaction t(ch);
+        ch.Execute(QStringLiteral("delete from T"));
+    }
+    EXPECT_EQ(db.Count(QStringLiteral("from T")), 3);
+    {
+        TTransaction t(ch);
+        ch.Execute(QStringLiteral("delete from T"));
+        t.Commit();
+    }
+    EXPECT_EQ(db.Count(QStringLiteral("from T")), 0);
+}
+
+TEST(ChannelConnect, RefusesWhatIsNotAnSQLiteDatabase) {
+    TTestDatabase db;
+    const QString dir = db.Dir();
+    TAdoChannel ch;
+    EXPECT_TRUE(ch.OpenDatabase(db.Path(), QString()));
+    EXPECT_FALSE(ch.OpenDatabase(db.Path(), QStringLiteral("secret"))) << "no database passwords";
+    EXPECT_FALSE(ch.OpenDatabase(dir + QStringLiteral("/missing.mdb"), QString()));
+    EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/missing.mdb"))) << "never created";
+    EXPECT_FALSE(ch.OpenDatabase(dir, QString())) << "a folder is not a database";
+
+    const QString foreign = dir + QStringLiteral("/foreign.mdb");
+    QFile f(foreign);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QByteArray junk = QByteArray("Standard Jet DB\0", 16).repeated(256);
+    f.write(junk);
+    f.close();
+    EXPECT_FALSE(ch.OpenDatabase(foreign, QString()));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), junk) << "a foreign file is left untouched";
+
+    EXPECT_TRUE(ch.Connect(QStringLiteral("Provider=x;Data Source=%1;Jet OLEDB:Database Password=;").arg(db.Path())));
+    EXPECT_FALSE(ch.Connect(QStringLiteral("Provider=x")));
+}
+
+TEST(ChannelConnect, WaitsForAnotherConnectionThatHoldsTheFileBriefly) {
+    TTestDatabase db;
+    TAdoChannel other;
+    ASSERT_TRUE(other.OpenDatabase(db.Path(), QString()));
+    other.BeginTransaction();
+    ASSERT_TRUE(other.Execute(QStringLiteral("insert into BookStore values (1, 'b')")));
+    // The other connection holds the write lock for a moment; the writer waits for it
+    // instead of failing at once.
+    std::thread release([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.Commit();
+    });
+    const bool written = db.Channel().Execute(QStringLiteral("insert into BookStore values (2, 'c')"));
+    release.join();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(db.Count(QStringLiteral("from BookStore")), 2);
+}
+
+} // namespace

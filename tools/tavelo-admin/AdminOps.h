@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class TAdoChannel;
+class TConfig;
+
+// What the command-line companion does, as functions the tests call too. Every operation
+// reports failure as false with a message in *error and leaves the database as it was.
+
+// The settings a new database gives the default user (id 1): the start values of the
+// settings dialog.
+void SeedStartValues(TConfig& config);
+
+struct TInitOptions {
+    QString learnerName = QStringLiteral("学员");
+    QString dataDir;   // with demo: the folder holding the demo books
+    bool demo = false; // import the demo books and subscribe the learner to them
+};
+
+bool InitDatabase(const QString& path, const TInitOptions& options, QString* error);
+
+// One entry of a book file.
+struct TBookEntry {
+    QString word;
+    QString symbol;
+    QString translation;
+    QString example;
+};
+
+// Reads a UTF-8 TSV or CSV book file: columns word, phonetic spelling, translation,
+// example (the last two optional); a first row naming the columns is skipped.
+bool ReadBookFile(const QString& path, QList<TBookEntry>* entries, QString* error);
+
+// Adds a book with its words in one transaction. *bookID receives the new book's id.
+bool ImportBook(TAdoChannel& channel, const QString& path, const QString& bookName, int* bookID,
+                QString* error);
+
+bool SubscribeBook(TAdoChannel& channel, int userID, int bookID, QString* error);
+
+// Learners, books and subscriptions as readable lines.
+QStringList ListDatabase(TAdoChannel& channel);
+
+// The learner ids and book ids of the database.
+QList<int> LearnerIDs(TAdoChannel& channel);

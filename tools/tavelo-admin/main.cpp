@@ -1,0 +1,170 @@
+// tavelo-admin: sets up and inspects a Tavelo database without touching SQL.
+#include "AdminOps.h"
+
+#include "Channels.h"
+#include "Errors.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+QTextStream& Out() {
+    static QTextStream s(stdout);
+    return s;
+}
+QTextStream& Err() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+const char kUsage[] =
+    "usage: tavelo-admin [--db FILE] COMMAND [ARGS]\n"
+    "\n"
+    "The database is FILE, or Tavelo.mdb beside this program.\n"
+    "\n"
+    "commands:\n"
+    "  init [--demo] [--data DIR] [--name NAME]\n"
+    "        create a new database: the default settings and one privileged learner\n"
+    "        (id 100, named NAME); with --demo also import the demo books from DIR and\n"
+    "        subscribe the learner to them\n"
+    "  import-book FILE [--name NAME]\n"
+    "        add a book from a UTF-8 TSV or CSV file with the columns word, phonetic\n"
+    "        spelling, translation, example (a first row may name them)\n"
+    "  subscribe LEARNER_ID BOOK_ID\n"
+    "        subscribe a learner to a book: all its words become due\n"
+    "  list  show learners, books and subscriptions\n";
+
+int Fail(const QString& message) {
+    Err() << "tavelo-admin: " << message << Qt::endl;
+    return 1;
+}
+
+// Takes "--key value" out of args; empty when absent.
+QString TakeOption(QStringList& args, const QString& key) {
+    const qsizetype i = args.indexOf(key);
+    if (i < 0 || i + 1 >= args.size()) {
+        return QString();
+    }
+    const QString value = args.at(i + 1);
+    args.remove(i, 2);
+    return value;
+}
+
+bool TakeFlag(QStringList& args, const QString& key) { return args.removeAll(key) > 0; }
+
+QString DefaultDataDir() {
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("data"));
+    if (QFileInfo(beside).isDir()) {
+        return beside;
+    }
+    return QStringLiteral(TAVELO_SOURCE_DATA_DIR);
+}
+
+bool OpenExisting(TAdoChannel& channel, const QString& db, QString* error) {
+    if (!QFileInfo(db).isFile()) {
+        *error = QStringLiteral("%1 does not exist (create it with: tavelo-admin init)").arg(db);
+        return false;
+    }
+    if (!channel.OpenDatabase(db, QString())) {
+        *error = QStringLiteral("%1 is not an SQLite database").arg(db);
+        return false;
+    }
+    const QStringList missing = MissingSchemaParts(channel);
+    if (!missing.isEmpty()) {
+        *error = QStringLiteral("%1 is not a Tavelo database; it lacks %2")
+                     .arg(db, missing.join(QStringLiteral(", ")));
+        return false;
+    }
+    return true;
+}
+
+int Run(QStringList args) {
+    QString db = TakeOption(args, QStringLiteral("--db"));
+    if (db.isEmpty()) {
+        db = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kDatabaseFileName));
+    }
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        Out() << kUsage;
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString command = args.takeFirst();
+    QString error;
+    if (command == QLatin1String("init")) {
+        TInitOptions options;
+        options.demo = TakeFlag(args, QStringLiteral("--demo"));
+        const QString data = TakeOption(args, QStringLiteral("--data"));
+        options.dataDir = data.isEmpty() ? DefaultDataDir() : data;
+        const QString name = TakeOption(args, QStringLiteral("--name"));
+        if (!name.trimmed().isEmpty()) {
+            options.learnerName = name.trimmed();
+        }
+        if (!args.isEmpty()) {
+            return Fail(QStringLiteral("init: unexpected %1").arg(args.first()));
+        }
+        if (!InitDatabase(db, options, &error)) {
+            return Fail(error);
+        }
+        Out() << "created " << db << Qt::endl;
+        return 0;
+    }
+    TAdoChannel channel;
+    if (command == QLatin1String("import-book")) {
+        QString name = TakeOption(args, QStringLiteral("--name"));
+        if (args.size() != 1) {
+            return Fail(QStringLiteral("import-book needs one FILE"));
+        }
+        if (name.trimmed().isEmpty()) {
+            name = QFileInfo(args.first()).completeBaseName();
+        }
+        int bookID = 0;
+        if (!OpenExisting(channel, db, &error) ||
+            !ImportBook(channel, args.first(), name.trimmed(), &bookID, &error)) {
+            return Fail(error);
+        }
+        Out() << "book " << bookID << " \"" << name.trimmed() << "\" imported" << Qt::endl;
+        return 0;
+    }
+    if (command == QLatin1String("subscribe")) {
+        bool okUser = false;
+        bool okBook = false;
+        const int user = args.value(0).toInt(&okUser);
+        const int book = args.value(1).toInt(&okBook);
+        if (args.size() != 2 || !okUser || !okBook) {
+            return Fail(QStringLiteral("subscribe needs LEARNER_ID BOOK_ID"));
+        }
+        if (!OpenExisting(channel, db, &error) || !SubscribeBook(channel, user, book, &error)) {
+            return Fail(error);
+        }
+        Out() << "learner " << user << " subscribed to book " << book << Qt::endl;
+        return 0;
+    }
+    if (command == QLatin1String("list")) {
+        if (!OpenExisting(channel, db, &error)) {
+            return Fail(error);
+        }
+        for (const QString& line : ListDatabase(channel)) {
+            Out() << line << '\n';
+        }
+        Out().flush();
+        return 0;
+    }
+    Err() << kUsage;
+    return Fail(QStringLiteral("unknown command %1").arg(command));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    try {
+        return Run(args);
+    } catch (const ETaveloError& e) {
+        return Fail(QString::fromUtf8(e.what()));
+    }
+}
