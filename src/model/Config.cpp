@@ -12,43 +12,27 @@ namespace {
 
 struct TSetting {
     int sequence;
-    int TConfig::* integer;
-    bool TConfig::* flag;
+    int TConfig::*integer;
+    bool TConfig::*flag;
 };
 
 const TSetting kSettings[] = {
-    {1, &TConfig::WordNum, nullptr},
-    {2, &TConfig::Oblivion, nullptr},
-    {3, &TConfig::FirstNum, nullptr},
-    {4, &TConfig::SecondNum, nullptr},
-    {5, &TConfig::UpperLimit, nullptr},
-    {6, &TConfig::BaseTime, nullptr},
-    {7, &TConfig::ReciteTime, nullptr},
-    {8, &TConfig::TranslateTime, nullptr},
-    {9, nullptr, &TConfig::ShowPicture},
-    {10, &TConfig::Reserved10, nullptr},
-    {11, &TConfig::Pronounce, nullptr},
-    {12, &TConfig::Reserved12, nullptr},
-    {13, &TConfig::ThirdNum, nullptr},
-    {14, &TConfig::FourthNum, nullptr},
-    {15, &TConfig::SubNum, nullptr},
-    {16, &TConfig::UseDesktop, nullptr},
-    {17, &TConfig::DesktopColor, nullptr},
-    {20, &TConfig::FontColor, nullptr},
-    {24, &TConfig::ReciteOrder, nullptr},
-    {25, &TConfig::FontSize, nullptr},
-    {27, &TConfig::TransFontSize, nullptr},
-    {32, nullptr, &TConfig::RestrictTime},
-    {33, &TConfig::StartDay, nullptr},
-    {34, &TConfig::EndDay, nullptr},
-    {35, nullptr, &TConfig::RoundCompare},
-    {36, &TConfig::RoundNumber, nullptr},
-    {37, &TConfig::FloorAbility, nullptr},
-    {38, &TConfig::CeilingAbility, nullptr},
-    {71, &TConfig::PrintTranslation, nullptr},
-    {72, &TConfig::PrintDate, nullptr},
-    {73, &TConfig::PrintPageNumber, nullptr},
-    {74, &TConfig::PaperType, nullptr},
+    {1, &TConfig::WordNum, nullptr},           {2, &TConfig::Oblivion, nullptr},
+    {3, &TConfig::FirstNum, nullptr},          {4, &TConfig::SecondNum, nullptr},
+    {5, &TConfig::UpperLimit, nullptr},        {6, &TConfig::BaseTime, nullptr},
+    {7, &TConfig::ReciteTime, nullptr},        {8, &TConfig::TranslateTime, nullptr},
+    {9, nullptr, &TConfig::ShowPicture},       {10, &TConfig::Reserved10, nullptr},
+    {11, &TConfig::Pronounce, nullptr},        {12, &TConfig::Reserved12, nullptr},
+    {13, &TConfig::ThirdNum, nullptr},         {14, &TConfig::FourthNum, nullptr},
+    {15, &TConfig::SubNum, nullptr},           {16, &TConfig::UseDesktop, nullptr},
+    {17, &TConfig::DesktopColor, nullptr},     {20, &TConfig::FontColor, nullptr},
+    {24, &TConfig::ReciteOrder, nullptr},      {25, &TConfig::FontSize, nullptr},
+    {27, &TConfig::TransFontSize, nullptr},    {32, nullptr, &TConfig::RestrictTime},
+    {33, &TConfig::StartDay, nullptr},         {34, &TConfig::EndDay, nullptr},
+    {35, nullptr, &TConfig::RoundCompare},     {36, &TConfig::RoundNumber, nullptr},
+    {37, &TConfig::FloorAbility, nullptr},     {38, &TConfig::CeilingAbility, nullptr},
+    {71, &TConfig::PrintTranslation, nullptr}, {72, &TConfig::PrintDate, nullptr},
+    {73, &TConfig::PrintPageNumber, nullptr},  {74, &TConfig::PaperType, nullptr},
     {75, &TConfig::ColumnCount, nullptr},
 };
 

@@ -9,8 +9,8 @@
 TUser::TUser(TAdoChannel* channel) : Channel(channel), Config(channel) {}
 
 void LoadUsers(TAdoChannel& channel, TUserList& users, const TClock& clock) {
-    TAdoQuery* q =
-        channel.OpenQuery(QStringLiteral("select ID, Name, CIPHER, IsPower from USERS where ID >=100 "), 1);
+    TAdoQuery* q = channel.OpenQuery(
+        QStringLiteral("select ID, Name, CIPHER, IsPower from USERS where ID >=100 "), 1);
     for (; q != nullptr && !q->Eof(); q->Next()) {
         auto user = std::make_unique<TUser>(&channel);
         user->ID = q->AsInteger(QStringLiteral("ID"));
@@ -29,8 +29,8 @@ void LoadUsers(TAdoChannel& channel, TUserList& users, const TClock& clock) {
     }
 }
 
-TUser* AddUser(TAdoChannel& channel, TUserList& users, const QString& name,
-               const QString& password, const TClock& clock) {
+TUser* AddUser(TAdoChannel& channel, TUserList& users, const QString& name, const QString& password,
+               const TClock& clock) {
     TAdoQuery* q = channel.OpenQuery(QStringLiteral("select Max(ID) as MaxID from USERS"), 1);
     if (q == nullptr) {
         return nullptr;

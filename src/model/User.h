@@ -60,8 +60,8 @@ void LoadUsers(TAdoChannel& channel, TUserList& users, const TClock& clock = Sys
 
 // Creates a learner with a copy of the default settings and appends it to the list.
 // Returns the new user, or nullptr when the database could not take it.
-TUser* AddUser(TAdoChannel& channel, TUserList& users, const QString& name,
-               const QString& password, const TClock& clock = SystemClock());
+TUser* AddUser(TAdoChannel& channel, TUserList& users, const QString& name, const QString& password,
+               const TClock& clock = SystemClock());
 
 // Deletes every row of the user and removes it from the list.
 void DeleteUser(TUserList& users, TUser* user);

@@ -20,22 +20,22 @@ const char kSelectColumns[] =
 QString LearningStatement(const TUser& user, int bookID, double now, const QString& sortKey) {
     const double rate = std::max(user.Config.Oblivion, 1) * 0.042;
     return SqlFormat((QByteArray(kSelectColumns) +
-                       " ((%f - update_date)/%f>=Ability) and (Ability<%d)  order by %s")
+                      " ((%f - update_date)/%f>=Ability) and (Ability<%d)  order by %s")
                          .constData(),
                      {user.ID, bookID, now, rate, user.Config.UpperLimit, sortKey});
 }
 
 QString ReviewStatement(const TUser& user, int bookID, double now, const QString& sortKey) {
     const TConfig& c = user.Config;
-    QString condition = SqlFormat(c.RoundCompare ? "WORD_ROUND >= %d" : "WORD_ROUND <= %d",
-                                  {c.RoundNumber});
-    condition += SqlFormat(" and %d <= ABILITY and ABILITY <= %d ",
-                           {c.FloorAbility, c.CeilingAbility});
+    QString condition =
+        SqlFormat(c.RoundCompare ? "WORD_ROUND >= %d" : "WORD_ROUND <= %d", {c.RoundNumber});
+    condition +=
+        SqlFormat(" and %d <= ABILITY and ABILITY <= %d ", {c.FloorAbility, c.CeilingAbility});
     if (c.RestrictTime) {
         const double today = DateOf(now);
-        condition += QStringLiteral(" and ") +
-                     SqlFormat("%f <= update_date and update_date < %f",
-                               {today + c.StartDay, today + c.EndDay + 1});
+        condition +=
+            QStringLiteral(" and ") + SqlFormat("%f <= update_date and update_date < %f",
+                                                {today + c.StartDay, today + c.EndDay + 1});
     }
     return SqlFormat((QByteArray(kSelectColumns) + "(%s)  order by %s").constData(),
                      {user.ID, bookID, condition, sortKey});

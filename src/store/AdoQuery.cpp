@@ -53,13 +53,14 @@ int BindValue(sqlite3_stmt* stmt, int index, const QVariant& v) {
         return sqlite3_bind_double(stmt, index, v.toDouble());
     case QMetaType::QByteArray: {
         const QByteArray b = v.toByteArray();
-        return sqlite3_bind_blob64(stmt, index, b.constData(), static_cast<sqlite3_uint64>(b.size()),
-                                   SQLITE_TRANSIENT);
+        return sqlite3_bind_blob64(stmt, index, b.constData(),
+                                   static_cast<sqlite3_uint64>(b.size()), SQLITE_TRANSIENT);
     }
     default: {
         const QByteArray u = v.toString().toUtf8();
-        return sqlite3_bind_text64(stmt, index, u.constData(), static_cast<sqlite3_uint64>(u.size()),
-                                   SQLITE_TRANSIENT, SQLITE_UTF8);
+        return sqlite3_bind_text64(stmt, index, u.constData(),
+                                   static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
+                                   SQLITE_UTF8);
     }
     }
 }
@@ -91,7 +92,9 @@ int DoubleToInt(double d) {
 
 TAdoQuery::TAdoQuery(TAdoChannel& channel) : channel_(channel) {}
 
-TAdoQuery::~TAdoQuery() { ReleaseStatement(); }
+TAdoQuery::~TAdoQuery() {
+    ReleaseStatement();
+}
 
 void TAdoQuery::SetSQL(const QString& sql) {
     Close();
@@ -137,12 +140,12 @@ bool TAdoQuery::Prepare(const QString& sql, bool withRowid) {
     QString text = sql;
     if (withRowid) {
         const QString trimmed = sql.trimmed();
-        if (!trimmed.startsWith(QLatin1String("select"), Qt::CaseInsensitive) || trimmed.size() < 7 ||
-            !trimmed.at(6).isSpace()) {
+        if (!trimmed.startsWith(QLatin1String("select"), Qt::CaseInsensitive) ||
+            trimmed.size() < 7 || !trimmed.at(6).isSpace()) {
             return false;
         }
-        text = QLatin1String("select rowid as ") + QLatin1String(kRowidAlias) + QLatin1String(", ") +
-               trimmed.mid(7);
+        text = QLatin1String("select rowid as ") + QLatin1String(kRowidAlias) +
+               QLatin1String(", ") + trimmed.mid(7);
     }
     const QByteArray utf8 = text.toUtf8();
     sqlite3_stmt* stmt = nullptr;
@@ -167,7 +170,8 @@ bool TAdoQuery::Prepare(const QString& sql, bool withRowid) {
         f.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
         const char* origin = sqlite3_column_origin_name(stmt, i);
         const char* t = sqlite3_column_table_name(stmt, i);
-        if (origin != nullptr && t != nullptr && table.compare(QString::fromUtf8(t), Qt::CaseInsensitive) == 0) {
+        if (origin != nullptr && t != nullptr &&
+            table.compare(QString::fromUtf8(t), Qt::CaseInsensitive) == 0) {
             f.column = QString::fromUtf8(origin);
         } else if (t == nullptr || table.compare(QString::fromUtf8(t), Qt::CaseInsensitive) != 0) {
             // A column of another source, an expression or an aggregate: not a plain
@@ -235,7 +239,9 @@ bool TAdoQuery::EnsureRow(int index) {
     return index >= 0 && index < static_cast<int>(rows_.size());
 }
 
-void TAdoQuery::First() { pos_ = 0; }
+void TAdoQuery::First() {
+    pos_ = 0;
+}
 
 void TAdoQuery::Next() {
     if (Active() && EnsureRow(pos_)) {
@@ -253,7 +259,9 @@ void TAdoQuery::MoveBy(int rows) {
     }
 }
 
-bool TAdoQuery::Eof() { return !Active() || !EnsureRow(pos_); }
+bool TAdoQuery::Eof() {
+    return !Active() || !EnsureRow(pos_);
+}
 
 int TAdoQuery::RecordCount() {
     FetchAll();
@@ -330,8 +338,8 @@ double TAdoQuery::AsFloat(const QString& name) {
         return 0.0;
     }
     bool ok = false;
-    const double d = v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok)
-                                                       : v.toDouble(&ok);
+    const double d =
+        v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
     return ok ? d : 0.0;
 }
 
@@ -363,7 +371,8 @@ void TAdoQuery::SetValue(const QString& name, const QVariant& value) {
     int i = 0;
     const TField& f = FieldOrThrow(name, &i);
     if (f.column.isEmpty()) {
-        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(name).toStdString());
+        throw EDatabaseError(
+            QStringLiteral("Field '%1' cannot be modified").arg(name).toStdString());
     }
     buffer_[static_cast<size_t>(i)] = value;
     modified_[static_cast<size_t>(i)] = true;
@@ -401,8 +410,9 @@ void TAdoQuery::PostEdit() {
         return;
     }
     channel_.BeforeWrite();
-    const QString sql = QLatin1String("update ") + QuoteIdentifier(table_) + QLatin1String(" set ") +
-                        sets.join(QLatin1Char(',')) + QLatin1String(" where rowid=?");
+    const QString sql = QLatin1String("update ") + QuoteIdentifier(table_) +
+                        QLatin1String(" set ") + sets.join(QLatin1Char(',')) +
+                        QLatin1String(" where rowid=?");
     sqlite3_stmt* stmt = channel_.CachedStatement(sql);
     if (stmt == nullptr) {
         const QString error = channel_.LastError();
@@ -438,11 +448,12 @@ void TAdoQuery::PostInsert() {
         }
     }
     channel_.BeforeWrite();
-    const QString sql =
-        bound.empty() ? QLatin1String("insert into ") + QuoteIdentifier(table_) + QLatin1String(" default values")
-                      : QLatin1String("insert into ") + QuoteIdentifier(table_) + QLatin1Char('(') +
-                            columns.join(QLatin1Char(',')) + QLatin1String(") values(") +
-                            marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    const QString sql = bound.empty() ? QLatin1String("insert into ") + QuoteIdentifier(table_) +
+                                            QLatin1String(" default values")
+                                      : QLatin1String("insert into ") + QuoteIdentifier(table_) +
+                                            QLatin1Char('(') + columns.join(QLatin1Char(',')) +
+                                            QLatin1String(") values(") +
+                                            marks.join(QLatin1Char(',')) + QLatin1Char(')');
     sqlite3_stmt* stmt = channel_.CachedStatement(sql);
     if (stmt == nullptr) {
         const QString error = channel_.LastError();

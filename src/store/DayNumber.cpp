@@ -28,7 +28,9 @@ TClock SystemClock() {
     return [] { return DayNumberFromDateTime(QDateTime::currentDateTime()); };
 }
 
-double DateOf(double day) { return std::floor(day); }
+double DateOf(double day) {
+    return std::floor(day);
+}
 
 QString FormatFixed2(double value) {
     // snprintf honours LC_NUMERIC; the program never calls setlocale for numbers, but a

@@ -33,8 +33,9 @@ const TTableDef kTables[] = {
 // The due-word selection reads a learner's book in word or random order; the indexes
 // that start with (USER_ID, BOOK_ID) serve it without a sort.
 const char* const kIndexes[] = {
-    "create index IX_Recite_User_Book on Recite(USER_ID, BOOK_ID, WORD_ID)",
-    "create index IX_Recite_User_Book_Random on Recite(USER_ID, BOOK_ID, RANDOM_NUM)",
+    "create index IX_Recite_User_Book on Recite(USER_ID, BOOK_ID, WORD_ID, ABILITY, UPDATE_DATE)",
+    "create index IX_Recite_User_Book_Random on Recite(USER_ID, BOOK_ID, RANDOM_NUM, ABILITY, "
+    "UPDATE_DATE)",
     "create index IX_Recite_User_Word on Recite(USER_ID, WORD_ID)",
     "create index IX_Book_Book_Word on Book(BOOK_ID, WORD_ID)",
     "create index IX_Config_User_Sequence on CONFIG(USERID, SEQUENCE)",
@@ -72,8 +73,8 @@ bool CreateDatabaseFile(const QString& path) {
     }
     sqlite3* db = nullptr;
     const QByteArray utf8 = path.toUtf8();
-    const int rc = sqlite3_open_v2(utf8.constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc =
+        sqlite3_open_v2(utf8.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     sqlite3_close_v2(db);
     if (rc != SQLITE_OK) {
         return false;

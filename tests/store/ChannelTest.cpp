@@ -45,9 +45,11 @@ TEST_F(ChannelTest, ReopeningASlotReplacesItsRows) {
 }
 
 TEST_F(ChannelTest, NamedQueryIgnoresCaseAndKeepsItsRowsWhileSlotsAreReused) {
-    TAdoQuery* print = ch.OpenNamedQuery(QStringLiteral("Print"), QStringLiteral("select A from T order by A"));
+    TAdoQuery* print =
+        ch.OpenNamedQuery(QStringLiteral("Print"), QStringLiteral("select A from T order by A"));
     ASSERT_NE(print, nullptr);
-    TAdoQuery* again = ch.OpenNamedQuery(QStringLiteral("PRINT"), QStringLiteral("select A from T order by A desc"));
+    TAdoQuery* again = ch.OpenNamedQuery(QStringLiteral("PRINT"),
+                                         QStringLiteral("select A from T order by A desc"));
     EXPECT_EQ(print, again);
     ch.OpenQuery(QStringLiteral("select B from T"), 1);
     ch.Execute(QStringLiteral("delete from T"));
@@ -79,7 +81,8 @@ TEST_F(ChannelTest, FailingStatementInAListTransactionUndoesTheWholeList) {
     };
     EXPECT_FALSE(ch.ExecuteListInTransaction(list));
     EXPECT_EQ(db.Count(QStringLiteral("from T")), 3);
-    EXPECT_EQ(db.Scalar(QStringLiteral("select B from T where A = 1")).toString(), QStringLiteral("one"));
+    EXPECT_EQ(db.Scalar(QStringLiteral("select B from T where A = 1")).toString(),
+              QStringLiteral("one"));
     EXPECT_FALSE(ch.InTransaction());
     EXPECT_TRUE(ch.ExecuteListInTransaction(list.mid(0, 2)));
     EXPECT_EQ(db.Count(QStringLiteral("from T")), 4);
@@ -140,7 +143,8 @@ TEST(ChannelConnect, RefusesWhatIsNotAnSQLiteDatabase) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), junk) << "a foreign file is left untouched";
 
-    EXPECT_TRUE(ch.Connect(QStringLiteral("Provider=x;Data Source=%1;Jet OLEDB:Database Password=;").arg(db.Path())));
+    EXPECT_TRUE(ch.Connect(
+        QStringLiteral("Provider=x;Data Source=%1;Jet OLEDB:Database Password=;").arg(db.Path())));
     EXPECT_FALSE(ch.Connect(QStringLiteral("Provider=x")));
 }
 
@@ -156,7 +160,8 @@ TEST(ChannelConnect, WaitsForAnotherConnectionThatHoldsTheFileBriefly) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         other.Commit();
     });
-    const bool written = db.Channel().Execute(QStringLiteral("insert into BookStore values (2, 'c')"));
+    const bool written =
+        db.Channel().Execute(QStringLiteral("insert into BookStore values (2, 'c')"));
     release.join();
     EXPECT_TRUE(written);
     EXPECT_EQ(db.Count(QStringLiteral("from BookStore")), 2);

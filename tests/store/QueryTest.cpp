@@ -10,15 +10,18 @@ class QueryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         db.Exec(QStringLiteral("create table P (Name text, Score integer, Rate real, Note text)"));
-        db.Exec(QStringLiteral("insert into P values ('same', 1, 0.5, null), ('same', 1, 0.5, null), "
-                               "('x', '12', 7.6, '42'), ('y', null, null, 'abc')"));
+        db.Exec(
+            QStringLiteral("insert into P values ('same', 1, 0.5, null), ('same', 1, 0.5, null), "
+                           "('x', '12', 7.6, '42'), ('y', null, null, 'abc')"));
     }
     TTestDatabase db;
     TAdoChannel& ch = db.Channel();
 };
 
 TEST_F(QueryTest, FieldsByNameWithoutCaseAndWithConversions) {
-    TAdoQuery* q = ch.OpenQuery(QStringLiteral("select Name, Score, Rate, Note from P where Name <> 'same' order by Name"), 1);
+    TAdoQuery* q = ch.OpenQuery(
+        QStringLiteral("select Name, Score, Rate, Note from P where Name <> 'same' order by Name"),
+        1);
     ASSERT_NE(q, nullptr);
     EXPECT_EQ(q->AsString(QStringLiteral("NAME")), QStringLiteral("x"));
     EXPECT_EQ(q->AsInteger(QStringLiteral("score")), 12) << "integer text";
@@ -88,7 +91,8 @@ TEST_F(QueryTest, AppendStoresTextsAsBoundValues) {
 TEST_F(QueryTest, OnlySingleTableResultsCanBeModified) {
     db.Exec(QStringLiteral("create table Q (Name text)"));
     db.Exec(QStringLiteral("insert into Q values ('x')"));
-    TAdoQuery* join = ch.OpenQuery(QStringLiteral("select P.Name from P, Q where P.Name = Q.Name"), 1);
+    TAdoQuery* join =
+        ch.OpenQuery(QStringLiteral("select P.Name from P, Q where P.Name = Q.Name"), 1);
     ASSERT_NE(join, nullptr);
     EXPECT_FALSE(join->CanModify());
     EXPECT_THROW(join->Edit(), EDatabaseError);
@@ -101,7 +105,8 @@ TEST_F(QueryTest, OnlySingleTableResultsCanBeModified) {
     EXPECT_THROW(plain->SetValue(QStringLiteral("Name"), 1), EDatabaseError) << "not editing";
     EXPECT_THROW(plain->Post(), EDatabaseError);
     plain->Append();
-    EXPECT_THROW(plain->SetValue(QStringLiteral("Score"), 1), EDatabaseError) << "not a field of the result";
+    EXPECT_THROW(plain->SetValue(QStringLiteral("Score"), 1), EDatabaseError)
+        << "not a field of the result";
 }
 
 TEST_F(QueryTest, APostTheDatabaseRefusesRaisesAndWritesNothing) {
@@ -133,7 +138,8 @@ TEST_F(QueryTest, EditingEveryRowWhileWalkingVisitsEachRowOnce) {
 }
 
 TEST_F(QueryTest, FilterAndSortRerunTheStatement) {
-    TAdoQuery* print = ch.OpenNamedQuery(QStringLiteral("Print"), QStringLiteral("select rowid as R, Name, Score from P"));
+    TAdoQuery* print = ch.OpenNamedQuery(QStringLiteral("Print"),
+                                         QStringLiteral("select rowid as R, Name, Score from P"));
     ASSERT_NE(print, nullptr);
     ASSERT_TRUE(print->SetFilter(QStringLiteral("Score >= 1")));
     ASSERT_TRUE(print->SetSort(QStringLiteral("R desc")));

@@ -12,11 +12,14 @@ namespace {
 TEST(Schema, NewDatabaseHasEveryTableAndKeepsDatesFloatingPoint) {
     TTestDatabase db;
     EXPECT_TRUE(MissingSchemaParts(db.Channel()).isEmpty());
-    db.Exec(QStringLiteral("insert into Recite(USER_ID, WORD_ID, UPDATE_DATE) values (1, 1, 36526.00)"));
+    db.Exec(QStringLiteral(
+        "insert into Recite(USER_ID, WORD_ID, UPDATE_DATE) values (1, 1, 36526.00)"));
     EXPECT_EQ(db.Scalar(QStringLiteral("select typeof(UPDATE_DATE) from Recite")).toString(),
               QStringLiteral("real"));
     // The due condition divides by the rate: with a REAL date it must not be integer division.
-    EXPECT_DOUBLE_EQ(db.Scalar(QStringLiteral("select (36527.00 - UPDATE_DATE)/0.50 from Recite")).toDouble(), 2.0);
+    EXPECT_DOUBLE_EQ(
+        db.Scalar(QStringLiteral("select (36527.00 - UPDATE_DATE)/0.50 from Recite")).toDouble(),
+        2.0);
     EXPECT_FALSE(CreateSchema(db.Channel())) << "the tables exist already";
     EXPECT_FALSE(CreateDatabaseFile(db.Path())) << "never overwrites a file";
 }
@@ -38,13 +41,16 @@ TEST(Schema, DatabaseMadeByHandWithTheSqliteShellIsAccepted) {
     if (!shell.waitForStarted()) {
         GTEST_SKIP() << "the sqlite3 shell is not installed";
     }
-    shell.write("CREATE TABLE users (id INTEGER, name TEXT, cipher TEXT, ispower INTEGER);\n"
-                "CREATE TABLE Config (UserID INTEGER, Sequence INTEGER, NumberEx INTEGER, Choice TEXT);\n"
-                "CREATE TABLE BOOKSTORE (BOOKID INTEGER, BOOKDESC TEXT);\n"
-                "CREATE TABLE book (book_id, word_id, word_name, word_symbol, word_affix, word_trans,"
-                " word_explain, word_synonymy, word_antonym, word_analopy, word_example, wav_file, pict_name);\n"
-                "CREATE TABLE userbooks (userid, bookid, sequence);\n"
-                "CREATE TABLE recite (user_id, word_id, book_id, ability, word_round, random_num, update_date);\n");
+    shell.write(
+        "CREATE TABLE users (id INTEGER, name TEXT, cipher TEXT, ispower INTEGER);\n"
+        "CREATE TABLE Config (UserID INTEGER, Sequence INTEGER, NumberEx INTEGER, Choice TEXT);\n"
+        "CREATE TABLE BOOKSTORE (BOOKID INTEGER, BOOKDESC TEXT);\n"
+        "CREATE TABLE book (book_id, word_id, word_name, word_symbol, word_affix, word_trans,"
+        " word_explain, word_synonymy, word_antonym, word_analopy, word_example, wav_file, "
+        "pict_name);\n"
+        "CREATE TABLE userbooks (userid, bookid, sequence);\n"
+        "CREATE TABLE recite (user_id, word_id, book_id, ability, word_round, random_num, "
+        "update_date);\n");
     shell.closeWriteChannel();
     ASSERT_TRUE(shell.waitForFinished());
     TAdoChannel ch;

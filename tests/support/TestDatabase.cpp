@@ -19,11 +19,14 @@ TTestDatabase::TTestDatabase() {
 
 TTestDatabase::~TTestDatabase() = default;
 
-QString TTestDatabase::Path() const { return QDir(dir_.path()).filePath(QStringLiteral("Tavelo.mdb")); }
+QString TTestDatabase::Path() const {
+    return QDir(dir_.path()).filePath(QStringLiteral("Tavelo.mdb"));
+}
 
 void TTestDatabase::Exec(const QString& sql) {
     if (!channel_->Execute(sql)) {
-        throw std::runtime_error(("test SQL failed: " + sql + ": " + channel_->LastError()).toStdString());
+        throw std::runtime_error(
+            ("test SQL failed: " + sql + ": " + channel_->LastError()).toStdString());
     }
 }
 
@@ -57,11 +60,12 @@ void TTestDatabase::AddBook(int bookID, const QString& desc, int words, int firs
     Exec(SqlFormat("insert into BookStore(BookID, BookDesc) values(%d, '%s')",
                    {bookID, QuoteSqlText(desc)}));
     if (words > 0) {
-        Exec(SqlFormat("with recursive n(i) as (select 0 union all select i + 1 from n where i + 1 "
-                       "< %d) insert into Book(BOOK_ID, WORD_ID, WORD_NAME, WORD_TRANS, "
-                       "WORD_EXAMPLE) select %d, %d + i, '%s' || (%d + i), 'trans ' || (%d + i), "
-                       "'ex' from n",
-                       {words, bookID, firstWordID, QuoteSqlText(prefix), firstWordID, firstWordID}));
+        Exec(SqlFormat(
+            "with recursive n(i) as (select 0 union all select i + 1 from n where i + 1 "
+            "< %d) insert into Book(BOOK_ID, WORD_ID, WORD_NAME, WORD_TRANS, "
+            "WORD_EXAMPLE) select %d, %d + i, '%s' || (%d + i), 'trans ' || (%d + i), "
+            "'ex' from n",
+            {words, bookID, firstWordID, QuoteSqlText(prefix), firstWordID, firstWordID}));
     }
 }
 

@@ -25,8 +25,8 @@ void SeedStartValues(TConfig& c) {
     c.FourthNum = 0;
     c.SubNum = 2;
     c.UseDesktop = 0;
-    c.DesktopColor = 0x00808000;                    // teal (red in the low byte)
-    c.FontColor = static_cast<int>(0x80000008u);    // the system window-text colour
+    c.DesktopColor = 0x00808000;                 // teal (red in the low byte)
+    c.FontColor = static_cast<int>(0x80000008u); // the system window-text colour
     c.ReciteOrder = 0;
     c.FontSize = 24;
     c.TransFontSize = 14;
@@ -120,7 +120,8 @@ bool ImportBook(TAdoChannel& channel, const QString& path, const QString& bookNa
         TTransaction transaction(channel);
         const int id = MaxOf(channel, QStringLiteral("select Max(BookID) as M from BookStore")) + 1;
         int wordID = MaxOf(channel, QStringLiteral("select Max(WORD_ID) as M from Book"));
-        TAdoQuery* q = channel.OpenQuery(QStringLiteral("select * from BookStore where BookID = -1"), 1);
+        TAdoQuery* q =
+            channel.OpenQuery(QStringLiteral("select * from BookStore where BookID = -1"), 1);
         if (q == nullptr) {
             *error = channel.LastError();
             return false;
@@ -179,13 +180,15 @@ bool SubscribeBook(TAdoChannel& channel, int userID, int bookID, QString* error)
                      .arg(bookID);
         return false;
     }
-    *error = QStringLiteral("no learner with id %1 (learners have ids of 100 and above)").arg(userID);
+    *error =
+        QStringLiteral("no learner with id %1 (learners have ids of 100 and above)").arg(userID);
     return false;
 }
 
 QList<int> LearnerIDs(TAdoChannel& channel) {
     QList<int> ids;
-    TAdoQuery* q = channel.OpenQuery(QStringLiteral("select ID from USERS where ID >= 100 order by ID"), 1);
+    TAdoQuery* q =
+        channel.OpenQuery(QStringLiteral("select ID from USERS where ID >= 100 order by ID"), 1);
     for (; q != nullptr && !q->Eof(); q->Next()) {
         ids << q->AsInteger(QStringLiteral("ID"));
     }
@@ -199,7 +202,9 @@ QStringList ListDatabase(TAdoChannel& channel) {
     LoadUsers(channel, users);
     for (int i = 0; i < users.Count(); ++i) {
         const TUser* u = users.Object(i);
-        lines << QStringLiteral("  %1  %2%3").arg(u->ID).arg(u->Name, u->IsPower ? QStringLiteral("  (privileged)") : QString());
+        lines << QStringLiteral("  %1  %2%3")
+                     .arg(u->ID)
+                     .arg(u->Name, u->IsPower ? QStringLiteral("  (privileged)") : QString());
         for (int b = 0; b < u->SelectedBooks.Count(); ++b) {
             lines << QStringLiteral("      %1. book %2  %3")
                          .arg(b + 1)

@@ -82,7 +82,8 @@ bool ReadBookFile(const QString& path, QList<TBookEntry>* entries, QString* erro
     if (text.startsWith(QChar(0xFEFF))) {
         text.remove(0, 1);
     }
-    const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+    const bool csv =
+        QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
     entries->clear();
     QSet<QString> seen;
     qsizetype pos = 0;
@@ -129,11 +130,13 @@ bool ReadBookFile(const QString& path, QList<TBookEntry>* entries, QString* erro
             return false;
         }
         if (HasControl(e.word)) {
-            *error = QStringLiteral("%1:%2: the word holds a control character").arg(path).arg(line);
+            *error =
+                QStringLiteral("%1:%2: the word holds a control character").arg(path).arg(line);
             return false;
         }
         if (seen.contains(e.word)) {
-            *error = QStringLiteral("%1:%2: \"%3\" is listed twice").arg(path).arg(line).arg(e.word);
+            *error =
+                QStringLiteral("%1:%2: \"%3\" is listed twice").arg(path).arg(line).arg(e.word);
             return false;
         }
         seen.insert(e.word);

@@ -54,10 +54,13 @@ QString TakeOption(QStringList& args, const QString& key) {
     return value;
 }
 
-bool TakeFlag(QStringList& args, const QString& key) { return args.removeAll(key) > 0; }
+bool TakeFlag(QStringList& args, const QString& key) {
+    return args.removeAll(key) > 0;
+}
 
 QString DefaultDataDir() {
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("data"));
+    const QString beside =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("data"));
     if (QFileInfo(beside).isDir()) {
         return beside;
     }
@@ -85,9 +88,11 @@ bool OpenExisting(TAdoChannel& channel, const QString& db, QString* error) {
 int Run(QStringList args) {
     QString db = TakeOption(args, QStringLiteral("--db"));
     if (db.isEmpty()) {
-        db = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kDatabaseFileName));
+        db = QDir(QCoreApplication::applicationDirPath())
+                 .filePath(QString::fromLatin1(kDatabaseFileName));
     }
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
+        args.first() == QLatin1String("-h")) {
         Out() << kUsage;
         return args.isEmpty() ? 2 : 0;
     }
