@@ -1,10 +1,15 @@
 #include "Prompts.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace {
 TMessageHandler& MessageHandler() {
     static TMessageHandler handler;
+    return handler;
+}
+TErrorHandler& ErrorHandler() {
+    static TErrorHandler handler;
     return handler;
 }
 TBusyHandler& BusyHandler() {
@@ -22,6 +27,18 @@ TMsgResult ShowMessageBox(const TMessage& message) {
 
 TMessageHandler SetMessageHandler(TMessageHandler handler) {
     return std::exchange(MessageHandler(), std::move(handler));
+}
+
+void ReportError(const QString& text) {
+    if (const TErrorHandler& h = ErrorHandler()) {
+        h(text);
+    } else {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+}
+
+TErrorHandler SetErrorHandler(TErrorHandler handler) {
+    return std::exchange(ErrorHandler(), std::move(handler));
 }
 
 TBusyHandler SetBusyHandler(TBusyHandler handler) {

@@ -23,6 +23,12 @@ TMsgResult ShowMessageBox(const TMessage& message);
 // Installs a handler and returns the one before it.
 TMessageHandler SetMessageHandler(TMessageHandler handler);
 
+// The general error report: a message box with the error's text. Without a handler the
+// text goes to standard error.
+using TErrorHandler = std::function<void(const QString& text)>;
+void ReportError(const QString& text);
+TErrorHandler SetErrorHandler(TErrorHandler handler);
+
 // The busy (hourglass) cursor of long operations.
 using TBusyHandler = std::function<void(bool busy)>;
 TBusyHandler SetBusyHandler(TBusyHandler handler);

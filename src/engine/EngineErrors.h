@@ -1,0 +1,9 @@
+#pragma once
+
+#include "Errors.h"
+
+// A stored sound file whose compressed stream cannot be inflated as announced.
+class EInflateError : public ETaveloError {
+public:
+    using ETaveloError::ETaveloError;
+};

@@ -1,0 +1,273 @@
+#include "ReciteCtrl.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The start of a group, a resume and a known word all complete the current phase at the
+// next tick: phases last 1 to 9 ticks.
+constexpr int kStartTickCount = 8;
+constexpr int kStartInterval = 20;
+
+const QString kModeTexts[2] = {QStringLiteral("(生词)"), QStringLiteral("(复习)")};
+
+} // namespace
+
+TRecite::TRecite(QObject* owner, TReciteSetup setup)
+    : QObject(owner), baseDir_(std::move(setup.baseDir)), clock_(std::move(setup.clock)),
+      player_(std::move(setup.player)), reportError_(std::move(setup.reportError)) {
+    if (!reportError_) {
+        reportError_ = [this](const QString& text) {
+            QMetaObject::invokeMethod(
+                this, [text] { ReportError(text); }, Qt::QueuedConnection);
+        };
+    }
+    SoundSlot = 0;
+    Channel = std::make_unique<TAdoChannel>();
+    Channel->OpenDatabase(FilePath(QString::fromLatin1(kDatabaseFileName)), QString());
+    Timer = new QTimer(this);
+    Timer->setSingleShot(false);
+    connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
+    Words.Clear();
+    LoadUsers();
+    WordMask = 3;
+    AnswerMask = 7;
+    if (player_) {
+        player_->Init();
+    }
+    SelectUser(0);
+}
+
+TRecite::~TRecite() {
+    Timer->stop();
+    Words.Clear();
+    Users.Clear();
+    if (player_) {
+        player_->Free();
+    }
+    Channel.reset();
+}
+
+QString TRecite::FilePath(const QString& relative) const {
+    return QDir(baseDir_).filePath(relative);
+}
+
+TUser* TRecite::CurrentUser() const {
+    if (UserIndex < 0 || UserIndex >= Users.Count()) {
+        return nullptr;
+    }
+    return Users.Object(UserIndex);
+}
+
+TWord* TRecite::CurrentWord() const {
+    if (WordIndex < 0 || WordIndex >= Words.Count()) {
+        return nullptr;
+    }
+    return Words.Object(WordIndex);
+}
+
+void TRecite::Reflect() {
+    if (Window != nullptr) {
+        Window->ReflectState();
+    }
+}
+
+void TRecite::SetState(std::uint8_t state) {
+    if (state == State) {
+        return;
+    }
+    State = state;
+    switch (state) {
+    case rsLoading:
+        LoadGroup();
+        break;
+    case rsRunning:
+        StartTimer();
+        break;
+    case rsPaused:
+        Pause();
+        break;
+    case rsFinished:
+        Stop();
+        break;
+    default:
+        break;
+    }
+    Reflect();
+}
+
+void TRecite::StartTimer() {
+    TickCount = kStartTickCount;
+    Timer->start(kStartInterval);
+}
+
+void TRecite::Pause() {
+    Timer->stop();
+}
+
+void TRecite::Stop() {
+    Stopped = true;
+    Timer->stop();
+}
+
+void TRecite::LoadGroup() {
+    TUser* user = CurrentUser();
+    Exhausted = user == nullptr || user->SelectDueWords(Words);
+    if (!Words.Empty()) {
+        AnswerPhase = true;
+        WordIndex = 0;
+        Stopped = false;
+        SetState(rsRunning);
+    } else {
+        SetState(rsFinished);
+    }
+}
+
+void TRecite::Tick() {
+    TUser* user = CurrentUser();
+    if (user == nullptr || Words.Empty()) {
+        Timer->stop();
+        return;
+    }
+    ++TickCount;
+    // A zero or negative interval (only a hand-edited database holds one) would spin the
+    // cycle without pause.
+    const int interval = std::max(user->Config.BaseTime, kStartInterval);
+    if (Timer->interval() != interval) {
+        Timer->setInterval(interval); // restarts the running timer
+    }
+    if (AnswerPhase && TickCount >= user->Config.ReciteTime) {
+        ScoreCurrentWord();
+        if (!Stopped) {
+            MoveToWord(WordIndex - 1);
+            ShowWord();
+            TickCount = 0;
+            AnswerPhase = false;
+        }
+    }
+    if (!AnswerPhase && TickCount >= user->Config.TranslateTime) {
+        if (user->Config.Pronounce == 1) {
+            Pronounce();
+        }
+        ShowAnswer();
+        TickCount = 0;
+        AnswerPhase = true;
+    }
+}
+
+void TRecite::Pronounce() {
+    const TWord* word = CurrentWord();
+    if (word == nullptr || !IsSafeFileStem(word->WordName)) {
+        return;
+    }
+    const QString path = FilePath(QStringLiteral("mp3/") + word->WordName + QStringLiteral(".mp3"));
+    if (!QFileInfo(path).isFile()) {
+        return; // no recording: silently without sound
+    }
+    try {
+        UnpackSound(path);
+        PlaySound();
+    } catch (const ETaveloError& e) {
+        // The answer is still shown; a damaged file is reported once, not at every showing.
+        if (!reportedSounds_.contains(path)) {
+            reportedSounds_.insert(path);
+            reportError_(QString::fromUtf8(e.what()));
+        }
+    }
+}
+
+void TRecite::MoveToWord(int index) {
+    if (Words.Empty()) {
+        return;
+    }
+    const int count = Words.Count();
+    WordIndex = ((index % count) + count) % count;
+    TWord* word = Words.Object(WordIndex);
+    word->ShowCount =
+        word->ShowCount < std::numeric_limits<int>::max() ? word->ShowCount + 1 : word->ShowCount;
+}
+
+void TRecite::ShowWord() {
+    DisplayMask = WordMask;
+    if (Window != nullptr) {
+        Window->UpdateDisplay();
+    }
+}
+
+void TRecite::ShowAnswer() {
+    DisplayMask = AnswerMask;
+    if (Window != nullptr) {
+        Window->UpdateDisplay();
+    }
+}
+
+void TRecite::MarkKnown() {
+    TWord* word = CurrentWord();
+    if (word == nullptr) {
+        return;
+    }
+    word->Known = true;
+    AnswerPhase = true;
+    StartTimer();
+}
+
+void TRecite::SelectUser(int index) {
+    if (Users.Empty()) {
+        return;
+    }
+    const int count = Users.Count();
+    UserIndex = ((index % count) + count) % count;
+    Stop();
+    SetState(rsIdle);
+    Stopped = true;
+    CurrentUser()->ReviewPage = 0;
+}
+
+QString TRecite::StatusText() const {
+    const TUser* user = CurrentUser();
+    switch (State) {
+    case rsIdle:
+        return user == nullptr ? QString() : user->Name + kModeTexts[user->ReviewMode ? 1 : 0];
+    case rsPaused:
+        return SavedText;
+    case rsFinished:
+        if (Exhausted || user == nullptr) {
+            return QStringLiteral("背记结束！");
+        }
+        return QStringLiteral("下%1个字？").arg(user->Config.WordNum);
+    default:
+        return QString();
+    }
+}
+
+QString TRecite::WordText() const {
+    if (Words.Empty() || (DisplayMask & 1) == 0 || CurrentWord() == nullptr) {
+        return QString();
+    }
+    return Words.Text(WordIndex);
+}
+
+QString TRecite::TransText() const {
+    const TWord* word = CurrentWord();
+    if (word == nullptr || (DisplayMask & 4) == 0) {
+        return QString();
+    }
+    return word->Trans;
+}
+
+void TRecite::LoadUsers() {
+    Users.Clear();
+    ::LoadUsers(*Channel, Users, clock_);
+}
+
+TUser* TRecite::AddUser(const QString& name, const QString& password) {
+    return ::AddUser(*Channel, Users, name, password, clock_);
+}
+
+void TRecite::DeleteUser(TUser* user) {
+    ::DeleteUser(Users, user);
+}

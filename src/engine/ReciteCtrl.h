@@ -1,0 +1,102 @@
+#pragma once
+
+// The recitation engine: the state machine and timed cycle over the current learner's due
+// words, the scoring, and the spoken word.
+#include "Business.h"
+#include "Channels.h"
+#include "EngineErrors.h"
+#include "Sound.h"
+#include "View.h"
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+enum TReciteState : std::uint8_t {
+    rsIdle = 0,
+    rsLoading = 1,
+    rsRunning = 2,
+    rsPaused = 3,
+    rsFinished = 4,
+};
+
+// What the engine is given instead of asking the system.
+struct TReciteSetup {
+    QString baseDir;                 // the program folder: Tavelo.mdb, mp3/, temp/
+    TClock clock = SystemClock();    // every "now"
+    std::unique_ptr<IPlayer> player; // may be null: then nothing is spoken
+    // Where a damaged sound file is reported; by default the general error report, after
+    // the current event (so a modal box never opens inside a tick).
+    std::function<void(const QString&)> reportError;
+};
+
+class TRecite : public QObject {
+public:
+    TRecite(QObject* owner, TReciteSetup setup);
+    ~TRecite() override;
+
+    TUser* CurrentUser() const;
+    void SelectUser(int index);
+    void SetState(std::uint8_t state);
+    void MarkKnown();
+    QString StatusText() const;
+    QString WordText() const;
+    QString TransText() const;
+
+    // The timer's handler; public so the cycle can be driven tick by tick.
+    void Tick();
+
+    void LoadUsers();
+    TUser* AddUser(const QString& name, const QString& password);
+    void DeleteUser(TUser* user);
+
+    const QString& BaseDir() const { return baseDir_; }
+    QString FilePath(const QString& relative) const;
+
+    std::unique_ptr<TAdoChannel> Channel;
+    QTimer* Timer = nullptr;
+    TUserList Users;
+    TWordList Words;
+    int UserIndex = 0;
+    int WordIndex = 0;
+    QString SavedText;
+    std::uint8_t State = rsIdle;
+    std::uint8_t WordMask = 0;
+    std::uint8_t AnswerMask = 0;
+    std::uint8_t DisplayMask = 0;
+    IReciteView* Window = nullptr;
+    int SoundSlot = 0;
+    bool Exhausted = false;
+    int TickCount = 0;
+    bool AnswerPhase = false;
+    bool Stopped = false;
+    bool Scoring = false;
+
+    // Scoring and sound, also called by the cycle.
+    void ScoreCurrentWord();
+    void UnpackSound(const QString& path);
+    void PlaySound();
+
+private:
+    void StartTimer();
+    void Pause();
+    void Stop();
+    void LoadGroup();
+    void MoveToWord(int index);
+    void ShowWord();
+    void ShowAnswer();
+    void Pronounce();
+    void Reflect();
+    TWord* CurrentWord() const;
+
+    QString baseDir_;
+    TClock clock_;
+    std::unique_ptr<IPlayer> player_;
+    std::function<void(const QString&)> reportError_;
+    QSet<QString> reportedSounds_;
+};

@@ -1,0 +1,83 @@
+#include "Sound.h"
+
+#include "EngineErrors.h"
+
+#include <QFile>
+#include <zlib.h>
+
+namespace {
+
+// Deflate cannot expand data by more than about 1032:1; anything announcing more than that
+// (plus slack for tiny files) is not a stream this program wrote.
+constexpr qint64 kMaxInflateRatio = 1100;
+constexpr qint64 kInflateSlack = 4096;
+// No pronunciation comes near this; a larger announcement is refused whatever the ratio.
+constexpr qint64 kMaxSoundBytes = 64 * 1024 * 1024;
+
+[[noreturn]] void Damaged(const QString& path, const char* what) {
+    throw EInflateError(QStringLiteral("The sound file \"%1\" is damaged: %2")
+                            .arg(path, QLatin1String(what))
+                            .toStdString());
+}
+
+} // namespace
+
+bool IsSafeFileStem(const QString& name) {
+    if (name == QLatin1String(".") || name == QLatin1String("..")) {
+        return false;
+    }
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') ||
+            c.category() == QChar::Other_Control) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void UnpackSoundFile(const QString& storedPath, const QString& stagingPath) {
+    QFile in(storedPath);
+    if (!in.open(QIODevice::ReadOnly)) {
+        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2")
+                             .arg(storedPath, in.errorString())
+                             .toStdString());
+    }
+    const QByteArray stored = in.readAll();
+    in.close();
+    if (stored.size() < 4) {
+        Damaged(storedPath, "it is shorter than its length field");
+    }
+    const auto* b = reinterpret_cast<const unsigned char*>(stored.constData());
+    const auto announced = static_cast<qint32>(
+        static_cast<quint32>(b[0]) | (static_cast<quint32>(b[1]) << 8) |
+        (static_cast<quint32>(b[2]) << 16) | (static_cast<quint32>(b[3]) << 24));
+    const qint64 compressed = stored.size() - 4;
+    if (announced < 0 || announced > kMaxSoundBytes ||
+        announced > compressed * kMaxInflateRatio + kInflateSlack) {
+        Damaged(storedPath, "its announced length is impossible");
+    }
+    QByteArray plain(announced, Qt::Uninitialized);
+    uLongf plainLength = static_cast<uLongf>(announced);
+    uLong sourceLength = static_cast<uLong>(compressed);
+    const int rc =
+        uncompress2(reinterpret_cast<Bytef*>(plain.data()), &plainLength,
+                    reinterpret_cast<const Bytef*>(stored.constData() + 4), &sourceLength);
+    if (rc == Z_BUF_ERROR && plainLength == static_cast<uLongf>(announced) && announced > 0) {
+        Damaged(storedPath, "it inflates to more than its announced length");
+    }
+    if (rc != Z_OK) {
+        Damaged(storedPath, "its compressed data is invalid");
+    }
+    if (plainLength != static_cast<uLongf>(announced)) {
+        Damaged(storedPath, "it inflates to less than its announced length");
+    }
+    QFile out(stagingPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        throw EFileError(QStringLiteral("Cannot create file \"%1\". %2")
+                             .arg(stagingPath, out.errorString())
+                             .toStdString());
+    }
+    if (out.write(plain) != plain.size()) {
+        throw EStreamError("Stream write error");
+    }
+}

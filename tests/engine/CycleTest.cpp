@@ -1,0 +1,191 @@
+#include "EngineFixture.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace {
+
+TEST_F(EngineTest, StartsIdleOnTheFirstLearnerAndReleasesThePlayerLast) {
+    AddBook(1, {QStringLiteral("a")});
+    Start();
+    EXPECT_EQ(engine->State, rsIdle);
+    EXPECT_TRUE(engine->Stopped);
+    EXPECT_EQ(engine->CurrentUser()->ID, 100);
+    EXPECT_EQ(engine->StatusText(), QStringLiteral("甲(生词)"));
+    EXPECT_EQ(engine->WordMask, 3);
+    EXPECT_EQ(engine->AnswerMask, 7);
+    EXPECT_FALSE(engine->Timer->isActive());
+    EXPECT_TRUE(view->events.isEmpty()) << "the window is not told at creation";
+    engine.reset();
+    EXPECT_EQ(*playerLog, (QStringList{"init", "free"}));
+}
+
+TEST_F(EngineTest, AnEmptySelectionFinishesAtOnce) {
+    Start();
+    engine->SetState(rsLoading);
+    EXPECT_EQ(engine->State, rsFinished);
+    EXPECT_TRUE(engine->Exhausted);
+    EXPECT_TRUE(engine->Stopped);
+    EXPECT_EQ(engine->StatusText(), QStringLiteral("背记结束！"));
+    EXPECT_EQ(view->events, (QStringList{"state 4", "state 4"}))
+        << "inner change, then the outer one";
+    engine->SetState(rsFinished);
+    EXPECT_EQ(view->events.size(), 2) << "no change, no call";
+}
+
+TEST_F(EngineTest, OneWordGroupComesBackUntilKnown) {
+    AddBook(1, {QStringLiteral("a")});
+    Start();
+    engine->SetState(rsLoading);
+    ASSERT_EQ(engine->State, rsRunning);
+    EXPECT_TRUE(engine->Timer->isActive());
+    EXPECT_EQ(engine->Timer->interval(), 20);
+    engine->Tick(); // scores the unseen entry 0, then shows it
+    EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), 1001).toInt(), 1);
+    EXPECT_EQ(engine->Timer->interval(), 500) << "the rhythm becomes BaseTime";
+    EXPECT_EQ(view->events.last(), QStringLiteral("show a|"));
+    Ticks(4);
+    EXPECT_EQ(view->events.last(), QStringLiteral("show a|trans of a"));
+    Ticks(3);
+    EXPECT_EQ(view->events.last(), QStringLiteral("show a|"));
+    EXPECT_EQ(engine->Words.Object(0)->ShowCount, 2);
+    engine->MarkKnown();
+    engine->Tick();
+    EXPECT_EQ(engine->State, rsFinished);
+    EXPECT_TRUE(engine->Words.Empty());
+    EXPECT_EQ(engine->StatusText(), QStringLiteral("背记结束！"));
+    EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), 1001).toInt(), 3);
+    EXPECT_EQ(Column(QStringLiteral("ABILITY"), 1001).toInt(), 3) << "known at the second showing";
+}
+
+TEST_F(EngineTest, WordsComeInSelectionOrderAndAKnownOneLeaves) {
+    AddBook(1, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    Start();
+    engine->SetState(rsLoading);
+    ASSERT_EQ(engine->Words.Text(0), QStringLiteral("c"));
+    Ticks(1 + kShowing); // a, then b alone
+    ASSERT_EQ(view->WordPhases(), (QStringList{"a", "b"}));
+    engine->MarkKnown(); // during b's word phase: no answer, no sound for b
+    Ticks(1 + 4 * kShowing);
+    EXPECT_EQ(view->WordPhases(), (QStringList{"a", "b", "c", "a", "c", "a", "c"}));
+    EXPECT_FALSE(view->events.contains(QStringLiteral("show b|trans of b")));
+}
+
+TEST_F(EngineTest, AFullGroupFinishedAsksForTheNextOne) {
+    QStringList names;
+    for (int i = 1; i <= 25; ++i) {
+        names << QStringLiteral("w%1").arg(i);
+    }
+    AddBook(1, names);
+    Start();
+    engine->SetState(rsLoading);
+    ASSERT_EQ(engine->Words.Count(), 20);
+    engine->Tick();
+    while (engine->State == rsRunning) {
+        engine->MarkKnown();
+        engine->Tick();
+    }
+    EXPECT_EQ(engine->State, rsFinished);
+    EXPECT_FALSE(engine->Exhausted);
+    EXPECT_EQ(engine->StatusText(), QStringLiteral("下20个字？"));
+    engine->SetState(rsLoading);
+    EXPECT_EQ(engine->Words.Count(), 5);
+    EXPECT_TRUE(engine->Exhausted);
+}
+
+TEST_F(EngineTest, PauseAndResumeFinishTheInterruptedPhase) {
+    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    Start();
+    engine->SetState(rsLoading);
+    Ticks(1 + 4 + 1); // a's answer is on screen
+    engine->SavedText = QStringLiteral("a");
+    engine->SetState(rsPaused);
+    EXPECT_FALSE(engine->Timer->isActive());
+    EXPECT_FALSE(engine->Stopped);
+    EXPECT_EQ(engine->StatusText(), QStringLiteral("a"));
+    engine->SetState(rsRunning);
+    EXPECT_EQ(engine->Timer->interval(), 20);
+    engine->Tick(); // a scored as not known, b follows
+    EXPECT_EQ(view->WordPhases(), (QStringList{"a", "b"}));
+    EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), 1001).toInt(), 1);
+    EXPECT_EQ(Column(QStringLiteral("ABILITY"), 1001).toInt(), 0);
+    Ticks(2);
+    engine->SetState(rsPaused); // in b's word phase
+    engine->SetState(rsRunning);
+    engine->Tick();
+    EXPECT_EQ(view->events.last(), QStringLiteral("show b|trans of b"))
+        << "the answer at the next tick";
+}
+
+TEST_F(EngineTest, SwitchingUsersCyclesStopsAndResetsTheReviewPage) {
+    AddBook(1, {QStringLiteral("a")});
+    db.AddUser(101, QStringLiteral("乙"));
+    db.AddUser(102, QStringLiteral("丙"));
+    Start();
+    ASSERT_EQ(engine->Users.Count(), 3);
+    engine->SetState(rsLoading);
+    engine->CurrentUser()->ReviewPage = 4;
+    for (int expected : {1, 2, 0}) {
+        engine->SelectUser(engine->UserIndex + 1);
+        EXPECT_EQ(engine->UserIndex, expected);
+        EXPECT_EQ(engine->State, rsIdle);
+        EXPECT_TRUE(engine->Stopped);
+        EXPECT_FALSE(engine->Timer->isActive());
+    }
+    EXPECT_EQ(engine->CurrentUser()->ReviewPage, 0);
+    EXPECT_EQ(engine->StatusText(), QStringLiteral("甲(生词)"));
+    EXPECT_EQ(engine->Words.Count(), 1) << "the interrupted group stays until the next load";
+    // The review switch: invert the mode, select the same user again.
+    engine->CurrentUser()->ReviewPage = 2;
+    engine->CurrentUser()->ReviewMode = !engine->CurrentUser()->ReviewMode;
+    engine->SelectUser(engine->UserIndex);
+    EXPECT_EQ(engine->StatusText(), QStringLiteral("甲(复习)"));
+    EXPECT_EQ(engine->CurrentUser()->ReviewPage, 0);
+}
+
+TEST_F(EngineTest, PhaseLengthsAreReadAtEveryTick) {
+    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    Start();
+    engine->SetState(rsLoading);
+    engine->Tick();
+    engine->CurrentUser()->Config.TranslateTime = 1;
+    engine->CurrentUser()->Config.BaseTime = 1200;
+    engine->Tick();
+    EXPECT_EQ(view->events.last(), QStringLiteral("show a|trans of a"));
+    EXPECT_EQ(engine->Timer->interval(), 1200);
+    engine->CurrentUser()->Config.ReciteTime = 1;
+    engine->Tick();
+    EXPECT_EQ(view->WordPhases(), (QStringList{"a", "b"}));
+    engine->CurrentUser()->Config.BaseTime = 0;
+    engine->Tick();
+    EXPECT_EQ(engine->Timer->interval(), 20) << "never a spinning timer";
+}
+
+TEST_F(EngineTest, TheRealTimerDrivesTheCycle) {
+    AddBook(1, {QStringLiteral("a")});
+    Start();
+    engine->CurrentUser()->Config.BaseTime = 20;
+    engine->SetState(rsLoading);
+    QElapsedTimer t;
+    t.start();
+    while (!view->events.contains(QStringLiteral("show a|trans of a")) && t.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    EXPECT_TRUE(view->events.contains(QStringLiteral("show a|trans of a")));
+}
+
+TEST_F(EngineTest, WithoutLearnersNothingHappens) {
+    db.Exec(QStringLiteral("delete from USERS"));
+    Start();
+    EXPECT_EQ(engine->CurrentUser(), nullptr);
+    EXPECT_EQ(engine->StatusText(), QString());
+    engine->SelectUser(1);
+    engine->SetState(rsLoading);
+    EXPECT_EQ(engine->State, rsFinished);
+    engine->Tick();
+    engine->MarkKnown();
+    EXPECT_EQ(engine->WordText(), QString());
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "EngineFakes.h"
+#include "ReciteCtrl.h"
+#include "SoundPack.h"
+#include "TestDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <memory>
+
+// A program folder with one learner (id 100, the start settings), an engine on it driven
+// tick by tick with a fake clock, a fake player and a recording view.
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.AddStartSettings(DefaultUserID);
+        db.AddUser(100, QStringLiteral("甲"), 1);
+        db.AddStartSettings(100);
+        QDir(db.Dir()).mkpath(QStringLiteral("temp"));
+        QDir(db.Dir()).mkpath(QStringLiteral("mp3"));
+    }
+    void TearDown() override {
+        view.reset();
+        engine.reset();
+    }
+    void Start() {
+        TReciteSetup setup;
+        setup.baseDir = db.Dir();
+        setup.clock = clock.Clock();
+        setup.player = std::make_unique<TFakePlayer>(playerLog);
+        setup.reportError = [this](const QString& text) { reported << text; };
+        engine = std::make_unique<TRecite>(nullptr, std::move(setup));
+        view = std::make_unique<TRecordingView>(engine.get());
+        engine->Window = view.get();
+    }
+    // A book with words named `names`, ids 1.., subscribed by learner 100 as its next book.
+    void AddBook(int bookID, const QStringList& names) {
+        db.Exec(QStringLiteral("insert into BookStore values (%1, 'book %1')").arg(bookID));
+        for (int i = 0; i < names.size(); ++i) {
+            db.Exec(
+                QStringLiteral("insert into Book(BOOK_ID, WORD_ID, WORD_NAME, WORD_TRANS) values "
+                               "(%1, %2, '%3', 'trans of %3')")
+                    .arg(bookID)
+                    .arg(bookID * 1000 + i + 1)
+                    .arg(names[i]));
+        }
+        db.Subscribe(100, bookID, bookID);
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) {
+            engine->Tick();
+        }
+    }
+    // Writes a stored recording for a word and returns its plain bytes.
+    QByteArray AddRecording(const QString& word, int size = 3000) {
+        QByteArray mp3(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i) {
+            mp3[i] = static_cast<char>((i * 7 + word.size()) & 0xff);
+        }
+        const auto packed = PackSound(std::span<const uint8_t>(
+            reinterpret_cast<const uint8_t*>(mp3.constData()), static_cast<size_t>(mp3.size())));
+        QFile f(QDir(db.Dir()).filePath(QStringLiteral("mp3/%1.mp3").arg(word)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(packed.data()), static_cast<qint64>(packed.size()));
+        return mp3;
+    }
+    QString TempFile(int n) const {
+        return QDir(db.Dir()).filePath(QStringLiteral("temp/%1.mp3").arg(n));
+    }
+    QVariant Column(const QString& column, int wordID) {
+        return db.Scalar(
+            QStringLiteral("select %1 from Recite where WORD_ID = %2").arg(column).arg(wordID));
+    }
+
+    TTestDatabase db;
+    TFakeClock clock;
+    std::shared_ptr<QStringList> playerLog = std::make_shared<QStringList>();
+    QStringList reported;
+    std::unique_ptr<TRecite> engine;
+    std::unique_ptr<TRecordingView> view;
+};
+
+// Ticks of one full showing with the start settings: 4 alone, 3 with the translation.
+inline constexpr int kShowing = 7;

@@ -1,0 +1,131 @@
+#include "SoundPack.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <stdexcept>
+#include <system_error>
+
+namespace {
+
+constexpr std::size_t BlockSize = sizeof(TAESBuffer);
+
+template <std::size_t KeyBytes>
+void AppendBlocks(std::span<const uint8_t> plain, std::string_view keyText,
+                  std::vector<uint8_t>& out) {
+    const auto schedule = ExpandAESKeyForEncryption(AESKeyFromText<KeyBytes>(keyText));
+    for (std::size_t offset = 0; offset < plain.size(); offset += BlockSize) {
+        TAESBuffer block{};
+        const auto part = plain.subspan(offset, std::min(BlockSize, plain.size() - offset));
+        std::copy(part.begin(), part.end(), block.begin());
+        const TAESBuffer enciphered = EncryptAES(block, schedule);
+        out.insert(out.end(), enciphered.begin(), enciphered.end());
+    }
+}
+
+void AppendLittleEndian(std::vector<uint8_t>& out, uint64_t value, std::size_t bytes) {
+    for (std::size_t i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+}
+
+std::string FileErrorText(const char* what, const std::string& path, int errorNumber) {
+    std::error_code ec;
+    std::filesystem::path fullName = std::filesystem::absolute(path, ec);
+    if (ec) {
+        fullName = path;
+    }
+    return std::string(what) + " \"" + fullName.lexically_normal().string() + "\". " +
+           std::generic_category().message(errorNumber);
+}
+
+} // namespace
+
+std::vector<uint8_t> EncipherBytes(std::span<const uint8_t> plain, std::string_view keyText,
+                                   int keySize) {
+    std::vector<uint8_t> out;
+    out.reserve(8 + (plain.size() + BlockSize - 1) / BlockSize * BlockSize);
+    AppendLittleEndian(out, plain.size(), 8);
+    switch (keySize) {
+    case AESKeySize128:
+        AppendBlocks<16>(plain, keyText, out);
+        break;
+    case AESKeySize192:
+        AppendBlocks<24>(plain, keyText, out);
+        break;
+    case AESKeySize256:
+        AppendBlocks<32>(plain, keyText, out);
+        break;
+    default:
+        throw std::invalid_argument("key size must be 0, 1 or 2");
+    }
+    return out;
+}
+
+std::string EncipherToHexText(std::span<const uint8_t> plain, std::string_view keyText,
+                              int keySize) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const uint8_t b : EncipherBytes(plain, keyText, keySize)) {
+        hex += Digits[b >> 4];
+        hex += Digits[b & 0x0f];
+    }
+    return hex;
+}
+
+std::string EncipherToHexText(std::string_view plainText, std::string_view keyText, int keySize) {
+    const std::vector<uint8_t> plain(plainText.begin(), plainText.end());
+    return EncipherToHexText(std::span<const uint8_t>(plain), keyText, keySize);
+}
+
+std::vector<uint8_t> PackSound(std::span<const uint8_t> mp3) {
+    const std::vector<uint8_t> enciphered = EncipherBytes(mp3, AudioKey, AESKeySize128);
+    // The stored length is a signed 32-bit number.
+    if (enciphered.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
+        throw std::length_error("recording too large for a stored sound file");
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(enciphered.size()));
+    std::vector<uint8_t> out;
+    AppendLittleEndian(out, enciphered.size(), 4);
+    out.resize(4 + packedSize);
+    const int result = compress2(out.data() + 4, &packedSize, enciphered.data(),
+                                 static_cast<uLong>(enciphered.size()), Z_BEST_COMPRESSION);
+    if (result != Z_OK) {
+        throw std::runtime_error("zlib compress2 failed with code " + std::to_string(result));
+    }
+    out.resize(4 + packedSize);
+    return out;
+}
+
+void PackSoundFile(const std::string& sourcePath, const std::string& destPath) {
+    std::ifstream source;
+    errno = 0;
+    source.open(sourcePath, std::ios::binary);
+    if (!source.is_open()) {
+        throw EFileError(FileErrorText("Cannot open file", sourcePath, errno));
+    }
+    const std::vector<uint8_t> mp3{std::istreambuf_iterator<char>(source),
+                                   std::istreambuf_iterator<char>()};
+    if (source.bad()) {
+        throw EStreamError("Stream read error");
+    }
+    const std::vector<uint8_t> packed = PackSound(mp3);
+
+    std::ofstream dest;
+    errno = 0;
+    dest.open(destPath, std::ios::binary | std::ios::trunc);
+    if (!dest.is_open()) {
+        throw EFileError(FileErrorText("Cannot create file", destPath, errno));
+    }
+    dest.write(reinterpret_cast<const char*>(packed.data()),
+               static_cast<std::streamsize>(packed.size()));
+    dest.close();
+    if (dest.fail()) {
+        throw EStreamError("Stream write error");
+    }
+}
