@@ -22,19 +22,6 @@ constexpr qint64 kMaxSoundBytes = 64 * 1024 * 1024;
 
 } // namespace
 
-bool IsSafeFileStem(const QString& name) {
-    if (name == QLatin1String(".") || name == QLatin1String("..")) {
-        return false;
-    }
-    for (const QChar c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') ||
-            c.category() == QChar::Other_Control) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void UnpackSoundFile(const QString& storedPath, const QString& stagingPath) {
     QFile in(storedPath);
     if (!in.open(QIODevice::ReadOnly)) {

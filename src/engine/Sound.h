@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Word.h"
+
 #include <QString>
 
 // The key of the stored recordings (AES-128).
@@ -13,7 +15,3 @@ inline constexpr int kStagingSlot = 6;
 // negative or far beyond what the stream can inflate to is refused before anything is
 // allocated. Errors raise EInflateError or EFileError.
 void UnpackSoundFile(const QString& storedPath, const QString& stagingPath);
-
-// True when a name from the database may become part of a file path: no path separator,
-// not "." or "..", no control character.
-bool IsSafeFileStem(const QString& name);

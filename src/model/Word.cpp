@@ -43,6 +43,19 @@ QString ReviewStatement(const TUser& user, int bookID, double now, const QString
 
 } // namespace
 
+bool IsSafeFileStem(const QString& name) {
+    if (name == QLatin1String(".") || name == QLatin1String("..")) {
+        return false;
+    }
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') ||
+            c.category() == QChar::Other_Control) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void TWord::Save() {
     Channel->ExecuteInTransaction(
         SqlFormat("update Recite set Ability=%d, UPDATE_DATE=%f, WORD_ROUND=%d  where "

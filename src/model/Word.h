@@ -28,5 +28,9 @@ public:
     QString WordName;
 };
 
+// True when a word's text may name its files (recording, picture): no path separator, not
+// "." or "..", no control character. Other names are never turned into paths.
+bool IsSafeFileStem(const QString& name);
+
 // The group of due words, keyed by WORD_NAME.
 using TWordList = TStringList<TWord>;

@@ -39,6 +39,18 @@ bool ImportBook(TAdoChannel& channel, const QString& path, const QString& bookNa
 
 bool SubscribeBook(TAdoChannel& channel, int userID, int bookID, QString* error);
 
+// Packs one MP3 file, or every .mp3 file of a folder, into the stored form (compressed,
+// enciphered) as mp3Dir/<name>.mp3. *packed counts the files written.
+bool PackSounds(const QString& source, const QString& mp3Dir, int* packed, QString* error);
+
+// Records every word of the book (0: of every book) that has no stored recording in mp3Dir,
+// with espeak-ng's Mandarin voice and lame, and packs it. Words whose text cannot name a
+// file are skipped. *made counts the recordings written.
+bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* made, QString* error);
+
+// Writes or removes the desktop's autostart entry (XDG: ~/.config/autostart) for program.
+bool SetAutostart(bool on, const QString& program, QString* error);
+
 // Learners, books and subscriptions as readable lines.
 QStringList ListDatabase(TAdoChannel& channel);
 

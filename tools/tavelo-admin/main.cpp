@@ -36,7 +36,17 @@ const char kUsage[] =
     "        spelling, translation, example (a first row may name them)\n"
     "  subscribe LEARNER_ID BOOK_ID\n"
     "        subscribe a learner to a book: all its words become due\n"
-    "  list  show learners, books and subscriptions\n";
+    "  list  show learners, books and subscriptions\n"
+    "  pack-sound MP3_FILE_OR_FOLDER\n"
+    "        store MP3 recordings (named after their words) compressed and enciphered\n"
+    "        in the mp3 folder beside the database\n"
+    "  speak [BOOK_ID]\n"
+    "        record every word of the book (or of all books) that has no recording yet,\n"
+    "        with espeak-ng's Mandarin voice and lame, and store it\n"
+    "  autostart on|off\n"
+    "        start Tavelo (beside this program) when the desktop session starts, or not\n"
+    "\n"
+    "init --demo also records the demo words unless --no-speak is given.\n";
 
 int Fail(const QString& message) {
     Err() << "tavelo-admin: " << message << Qt::endl;
@@ -65,6 +75,11 @@ QString DefaultDataDir() {
         return beside;
     }
     return QStringLiteral(TAVELO_SOURCE_DATA_DIR);
+}
+
+// Recordings live in mp3/ beside the database.
+QString SoundDir(const QString& db) {
+    return QFileInfo(db).absoluteDir().filePath(QStringLiteral("mp3"));
 }
 
 bool OpenExisting(TAdoChannel& channel, const QString& db, QString* error) {
@@ -107,6 +122,7 @@ int Run(QStringList args) {
         if (!name.trimmed().isEmpty()) {
             options.learnerName = name.trimmed();
         }
+        const bool speak = options.demo && !TakeFlag(args, QStringLiteral("--no-speak"));
         if (!args.isEmpty()) {
             return Fail(QStringLiteral("init: unexpected %1").arg(args.first()));
         }
@@ -114,6 +130,16 @@ int Run(QStringList args) {
             return Fail(error);
         }
         Out() << "created " << db << Qt::endl;
+        if (speak) {
+            TAdoChannel channel;
+            int made = 0;
+            if (!channel.OpenDatabase(db, QString()) ||
+                !SpeakBook(channel, 0, SoundDir(db), &made, &error)) {
+                Err() << "tavelo-admin: the demo words stay silent: " << error << Qt::endl;
+            } else {
+                Out() << made << " recordings made in " << SoundDir(db) << Qt::endl;
+            }
+        }
         return 0;
     }
     TAdoChannel channel;
@@ -155,6 +181,44 @@ int Run(QStringList args) {
             Out() << line << '\n';
         }
         Out().flush();
+        return 0;
+    }
+    if (command == QLatin1String("pack-sound")) {
+        if (args.size() != 1) {
+            return Fail(QStringLiteral("pack-sound needs one MP3 file or folder"));
+        }
+        int packed = 0;
+        if (!PackSounds(args.first(), SoundDir(db), &packed, &error)) {
+            return Fail(error);
+        }
+        Out() << packed << " recordings stored in " << SoundDir(db) << Qt::endl;
+        return 0;
+    }
+    if (command == QLatin1String("speak")) {
+        bool ok = args.isEmpty();
+        const int book = args.isEmpty() ? 0 : args.first().toInt(&ok);
+        if (!ok || args.size() > 1) {
+            return Fail(QStringLiteral("speak takes an optional BOOK_ID"));
+        }
+        int made = 0;
+        if (!OpenExisting(channel, db, &error) ||
+            !SpeakBook(channel, book, SoundDir(db), &made, &error)) {
+            return Fail(error);
+        }
+        Out() << made << " recordings made in " << SoundDir(db) << Qt::endl;
+        return 0;
+    }
+    if (command == QLatin1String("autostart")) {
+        const QString mode = args.value(0);
+        if (args.size() != 1 || (mode != QLatin1String("on") && mode != QLatin1String("off"))) {
+            return Fail(QStringLiteral("autostart needs on or off"));
+        }
+        const QString program =
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tavelo"));
+        if (!SetAutostart(mode == QLatin1String("on"), program, &error)) {
+            return Fail(error);
+        }
+        Out() << "autostart " << mode << Qt::endl;
         return 0;
     }
     Err() << kUsage;
