@@ -31,11 +31,11 @@ const TTableDef kTables[] = {
 };
 
 // The due-word selection reads a learner's book in word or random order; the indexes
-// that start with (USER_ID, BOOK_ID) serve it without a sort.
+// that start with (USER_ID, BOOK_ID) serve it without a sort and check the due condition
+// without reading the rows.
 const char* const kIndexes[] = {
     "create index IX_Recite_User_Book on Recite(USER_ID, BOOK_ID, WORD_ID, ABILITY, UPDATE_DATE)",
-    "create index IX_Recite_User_Book_Random on Recite(USER_ID, BOOK_ID, RANDOM_NUM, ABILITY, "
-    "UPDATE_DATE)",
+    "create index IX_Recite_Rnd on Recite(USER_ID, BOOK_ID, RANDOM_NUM, ABILITY, UPDATE_DATE)",
     "create index IX_Recite_User_Word on Recite(USER_ID, WORD_ID)",
     "create index IX_Book_Book_Word on Book(BOOK_ID, WORD_ID)",
     "create index IX_Config_User_Sequence on CONFIG(USERID, SEQUENCE)",

@@ -27,7 +27,7 @@ TEST(Schema, NewDatabaseHasEveryTableAndKeepsDatesFloatingPoint) {
 TEST(Schema, MissingTablesAndColumnsAreNamed) {
     TTestDatabase db;
     db.Exec(QStringLiteral("drop table UserBooks"));
-    db.Exec(QStringLiteral("drop index IX_Recite_User_Book_Random"));
+    db.Exec(QStringLiteral("drop index IX_Recite_Rnd"));
     db.Exec(QStringLiteral("alter table Recite drop column RANDOM_NUM"));
     EXPECT_EQ(MissingSchemaParts(db.Channel()),
               (QStringList{QStringLiteral("UserBooks"), QStringLiteral("Recite.RANDOM_NUM")}));

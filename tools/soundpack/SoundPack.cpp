@@ -90,9 +90,11 @@ std::vector<uint8_t> PackSound(std::span<const uint8_t> mp3) {
         throw std::length_error("recording too large for a stored sound file");
     }
     uLongf packedSize = compressBound(static_cast<uLong>(enciphered.size()));
-    std::vector<uint8_t> out;
-    AppendLittleEndian(out, enciphered.size(), 4);
-    out.resize(4 + packedSize);
+    std::vector<uint8_t> out(4 + packedSize);
+    const auto length = static_cast<uint32_t>(enciphered.size());
+    for (std::size_t i = 0; i < 4; ++i) {
+        out[i] = static_cast<uint8_t>(length >> (8 * i));
+    }
     const int result = compress2(out.data() + 4, &packedSize, enciphered.data(),
                                  static_cast<uLong>(enciphered.size()), Z_BEST_COMPRESSION);
     if (result != Z_OK) {

@@ -1,0 +1,39 @@
+#include "StartUp.h"
+
+#include "Channels.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+bool CheckProgramFolder(const QString& dir, TMessage* refusal) {
+    const QString name = QString::fromLatin1(kDatabaseFileName);
+    const QString path = QDir(dir).filePath(name);
+    refusal->caption = QStringLiteral("提示");
+    refusal->buttons = TMsgButtons::Ok;
+    refusal->icon = TMsgIcon::Warning;
+    // A folder of that name is no database.
+    if (!QFileInfo(path).isFile()) {
+        refusal->text = QStringLiteral("执行目录下没有%1文件！").arg(name);
+        return false;
+    }
+    // A file that is not SQLite, or lacks tables, is refused before anything writes to it.
+    TAdoChannel channel;
+    if (!channel.OpenDatabase(path, QString())) {
+        refusal->text = QStringLiteral("执行目录下的%1文件不是本程序可用的数据库！").arg(name);
+        return false;
+    }
+    const QStringList missing = MissingSchemaParts(channel);
+    if (!missing.isEmpty()) {
+        refusal->text = QStringLiteral("执行目录下的%1文件缺少：%2")
+                            .arg(name, missing.join(QStringLiteral("、")));
+        return false;
+    }
+    TAdoQuery* q =
+        channel.OpenQuery(QStringLiteral("select count(*) as N from USERS where ID >= 100"), 1);
+    if (q == nullptr || q->AsInteger(QStringLiteral("N")) == 0) {
+        refusal->text = QStringLiteral("数据库中没有学员（用户编号100以上）！");
+        return false;
+    }
+    q->Close();
+    return true;
+}

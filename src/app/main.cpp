@@ -1,0 +1,36 @@
+// Start-up: one instance, a usable database beside the executable, then the word window.
+#include "Application.h"
+#include "LibraryPlayer.h"
+#include "Prompts.h"
+#include "Recitefrm.h"
+#include "StartUp.h"
+#include "platform/InstanceLock.h"
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavelo"));
+    QApplication::setQuitOnLastWindowClosed(false); // the program lives in the tray
+
+    TInstanceLock lock;
+    if (!lock.Acquire(QStringLiteral("Tavelo"))) {
+        return 0; // a copy runs already: no window, no message
+    }
+    InstallWidgetPrompts();
+
+    // The executable's own folder (links resolved), never the working directory.
+    const QString dir = QCoreApplication::applicationDirPath();
+    TMessage refusal;
+    if (!CheckProgramFolder(dir, &refusal)) {
+        ShowMessageBox(refusal);
+        return 0;
+    }
+
+    TReciteSetup setup;
+    setup.baseDir = dir;
+    setup.player = std::make_unique<TLibraryPlayer>();
+    TfrmRecite window(std::move(setup));
+    window.show();
+    return QApplication::exec();
+}
