@@ -10,18 +10,60 @@ namespace {
 // How long a statement waits for another process that holds the file.
 constexpr int kBusyTimeoutMs = 5000;
 
+// The value of one "key=value" entry; entries are separated by semicolons, and a value in
+// double quotes may hold semicolons (a quote inside is doubled).
 QString ConnectionEntry(const QString& connectionString, const QString& key) {
-    const QStringList parts = connectionString.split(QLatin1Char(';'));
-    for (const QString& part : parts) {
-        const qsizetype eq = part.indexOf(QLatin1Char('='));
+    qsizetype i = 0;
+    const qsizetype n = connectionString.size();
+    while (i < n) {
+        const qsizetype eq = connectionString.indexOf(QLatin1Char('='), i);
         if (eq < 0) {
-            continue;
+            break;
         }
-        if (part.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0) {
-            return part.mid(eq + 1).trimmed();
+        const QString name = connectionString.mid(i, eq - i).trimmed();
+        qsizetype j = eq + 1;
+        while (j < n && connectionString[j] == QLatin1Char(' ')) {
+            ++j;
         }
+        QString value;
+        if (j < n && connectionString[j] == QLatin1Char('"')) {
+            for (++j; j < n; ++j) {
+                if (connectionString[j] == QLatin1Char('"')) {
+                    if (j + 1 < n && connectionString[j + 1] == QLatin1Char('"')) {
+                        value += QLatin1Char('"');
+                        ++j;
+                    } else {
+                        ++j;
+                        break;
+                    }
+                } else {
+                    value += connectionString[j];
+                }
+            }
+            const qsizetype end = connectionString.indexOf(QLatin1Char(';'), j);
+            j = end < 0 ? n : end;
+        } else {
+            const qsizetype end = connectionString.indexOf(QLatin1Char(';'), j);
+            value = connectionString.mid(j, (end < 0 ? n : end) - j).trimmed();
+            j = end < 0 ? n : end;
+        }
+        if (name.compare(key, Qt::CaseInsensitive) == 0) {
+            return value;
+        }
+        i = j + 1;
     }
     return QString();
+}
+
+// A value that holds a semicolon or a quote, or begins or ends with a blank, goes in quotes.
+QString ConnectionValue(const QString& value) {
+    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) &&
+        value.trimmed() == value) {
+        return value;
+    }
+    QString quoted = value;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 } // namespace
@@ -49,7 +91,7 @@ void TAdoChannel::Disconnect() {
 bool TAdoChannel::OpenDatabase(const QString& fileName, const QString& password) {
     return Connect(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1; Jet "
                                   "OLEDB:Database Password=%2;Jet OLEDB:Engine Type=5")
-                       .arg(fileName, password));
+                       .arg(ConnectionValue(fileName), ConnectionValue(password)));
 }
 
 bool TAdoChannel::Connect(const QString& connectionString) {

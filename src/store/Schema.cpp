@@ -80,7 +80,7 @@ bool CreateDatabaseFile(const QString& path) {
         return false;
     }
     TAdoChannel channel;
-    if (channel.Connect(QStringLiteral("Data Source=%1").arg(path)) && CreateSchema(channel)) {
+    if (channel.OpenDatabase(path, QString()) && CreateSchema(channel)) {
         return true;
     }
     QFile::remove(path);

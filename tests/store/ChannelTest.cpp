@@ -2,7 +2,9 @@
 #include "Errors.h"
 #include "TestDatabase.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -146,6 +148,18 @@ TEST(ChannelConnect, RefusesWhatIsNotAnSQLiteDatabase) {
     EXPECT_TRUE(ch.Connect(
         QStringLiteral("Provider=x;Data Source=%1;Jet OLEDB:Database Password=;").arg(db.Path())));
     EXPECT_FALSE(ch.Connect(QStringLiteral("Provider=x")));
+}
+
+TEST(ChannelConnect, FolderNamesWithSemicolonsAndQuotes) {
+    QTemporaryDir parent;
+    const QString dir = parent.path() + QStringLiteral("/a;b \"c\" ");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/Tavelo.mdb");
+    ASSERT_TRUE(CreateDatabaseFile(path));
+    TAdoChannel ch;
+    EXPECT_TRUE(ch.OpenDatabase(path, QString()));
+    EXPECT_EQ(ch.DatabasePath(), path);
+    EXPECT_FALSE(ch.OpenDatabase(path, QStringLiteral("x;y")));
 }
 
 TEST(ChannelConnect, WaitsForAnotherConnectionThatHoldsTheFileBriefly) {
