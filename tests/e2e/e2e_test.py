@@ -124,9 +124,10 @@ class ProgramFolder:
 class Program:
     def __init__(self, display, folder, cwd=None):
         self.display = display
+        self.log = open(os.path.join(folder.dir, "output-%d.log" % time.monotonic_ns()), "wb")
         self.proc = subprocess.Popen([os.path.join(folder.dir, "tavelo")], env=display.env,
                                      cwd=cwd or tempfile.gettempdir(),
-                                     stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+                                     stdout=self.log, stderr=subprocess.STDOUT)
 
     def windows(self, *extra):
         return self.display.xdotool("search", *extra, "--pid", str(self.proc.pid))
@@ -155,6 +156,7 @@ class Program:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+        self.log.close()
 
 
 class EndToEnd(unittest.TestCase):
