@@ -1,0 +1,331 @@
+#include "Recitefrm.h"
+
+#include "Colors.h"
+#include "Frame.h"
+#include "Messages.h"
+#include "TextRules.h"
+#include "TrayIcon.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+constexpr int kWidth = 461;
+constexpr int kHeight = 290;
+constexpr int kCornerEllipse = 50;
+constexpr int kStatusFontSize = 36;
+constexpr int kFocusDelay = 500;
+
+// The start values of the display settings, for a database without learners.
+constexpr int kStartFontSize = 24;
+constexpr int kStartTransFontSize = 14;
+
+QFont SongFont(int pixelHeight) {
+    QFont font;
+    // "宋体" is not aliased by fontconfig; the Song-style faces of Debian stand in for it.
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"),
+                      QStringLiteral("AR PL UMing CN")});
+    font.setPixelSize(pixelHeight);
+    return font;
+}
+
+void SetTextColor(QLabel* label, const QColor& color) {
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+}
+
+void SetPointSize(QLabel* label, int points) {
+    QFont font = label->font();
+    font.setPointSize(std::max(points, 1));
+    label->setFont(font);
+}
+
+} // namespace
+
+TWindowPlatform SystemWindowPlatform() {
+    return {MakeSystemHotkey(), MakeSystemClick()};
+}
+
+TfrmRecite::TfrmRecite(TReciteSetup setup, QWidget* parent)
+    : TfrmRecite(std::move(setup), SystemWindowPlatform(), parent) {}
+
+TfrmRecite::TfrmRecite(TReciteSetup setup, TWindowPlatform platform, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      platform_(std::move(platform)) {
+    Q_INIT_RESOURCE(assets);
+    setObjectName(QStringLiteral("frmRecite"));
+    setWindowTitle(QStringLiteral("背词"));
+    QIcon icon;
+    for (const char* file :
+         {":/tavelo/tavelo-16.png", ":/tavelo/tavelo-32.png", ":/tavelo/tavelo.png"}) {
+        icon.addFile(QString::fromLatin1(file));
+    }
+    setWindowIcon(icon);
+    setFixedSize(kWidth, kHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Button));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        const QRect area = primary->availableGeometry();
+        move(area.center() - QPoint(kWidth / 2, kHeight / 2));
+    }
+    CreateControls();
+    CreateMenu();
+    FormCreate(std::move(setup));
+}
+
+TfrmRecite::~TfrmRecite() {
+    QObject::disconnect(deactivation_);
+    if (platform_.hotkey) {
+        platform_.hotkey->Release();
+    }
+    if (engine_ != nullptr) {
+        engine_->Window = nullptr;
+    }
+    backdrop_.reset();
+}
+
+void TfrmRecite::CreateControls() {
+    imgBack = AddLabel("imgBack", QRect(32, 24, 393, 217));
+    imgBack->setPixmap(
+        QPixmap(QStringLiteral(":/tavelo/background.jpg"))
+            .scaled(imgBack->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    imgPicture = AddLabel("imgPicture", QRect(232, 24, 193, 217));
+
+    lblWord = AddLabel("lblWord", QRect(32, 24, 393, 217));
+    lblWord->setAlignment(Qt::AlignCenter);
+    lblWord->setFont(SongFont(144));
+    SetTextColor(lblWord, Qt::blue);
+
+    lblTrans = AddLabel("lblTrans", QRect(32, 249, 393, 30));
+    lblTrans->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblTrans->setFont(SongFont(32));
+    lblTrans->setAutoFillBackground(true); // the form colour behind the text
+    SetTextColor(lblTrans, ColorFromStored(kWindowTextColor));
+
+    tmFocus = new QTimer(this);
+    tmFocus->setObjectName(QStringLiteral("tmFocus"));
+    tmFocus->setSingleShot(true);
+    tmFocus->setInterval(kFocusDelay);
+    connect(tmFocus, &QTimer::timeout, this, [this] { tmFocusTimer(); });
+}
+
+QLabel* TfrmRecite::AddLabel(const char* name, const QRect& geometry) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    // Clicks and drags anywhere belong to the window itself.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+}
+
+void TfrmRecite::FormCreate(TReciteSetup setup) {
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(0, 0, kWidth, kHeight), kCornerEllipse / 2.0,
+                           kCornerEllipse / 2.0);
+    setMask(QRegion(outline.toFillPolygon().toPolygon()));
+
+    engine_ = new TRecite(this, std::move(setup));
+    engine_->Window = this;
+
+    tray_ = new TTrayNotifyIcon(this, windowIcon(), QStringLiteral("背词"), pmuWord,
+                                [this] { TrayNotifyIcon1Click(); });
+    tray_->SetVisible(true);
+
+    backdrop_ = std::make_unique<TfrmDesktop>(engine_, this);
+    PicturePath.clear();
+
+    platform_.hotkey->Claim([this] { HotkeyPress(); });
+
+    const QString temp = engine_->FilePath(QStringLiteral("temp"));
+    if (!QFileInfo(temp).isDir()) {
+        QDir().mkdir(temp); // a failure shows later, when a sound cannot be staged
+    }
+
+    deactivation_ = connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+                            [this](Qt::ApplicationState state) {
+                                if (state == Qt::ApplicationInactive) {
+                                    HideOnDeactivate();
+                                }
+                            });
+}
+
+int TfrmRecite::FontColor() const {
+    const TUser* user = engine_->CurrentUser();
+    return user == nullptr ? kWindowTextColor : user->Config.FontColor;
+}
+
+int TfrmRecite::FontSize() const {
+    const TUser* user = engine_->CurrentUser();
+    return user == nullptr ? kStartFontSize : user->Config.FontSize;
+}
+
+int TfrmRecite::TransFontSize() const {
+    const TUser* user = engine_->CurrentUser();
+    return user == nullptr ? kStartTransFontSize : user->Config.TransFontSize;
+}
+
+void TfrmRecite::SetWordWidth(int width) {
+    lblWord->resize(width, lblWord->height());
+}
+
+void TfrmRecite::ClearPicture() {
+    imgPicture->clear();
+    PicturePath.clear();
+}
+
+void TfrmRecite::ClearTexts() {
+    lblWord->clear();
+    lblTrans->clear();
+}
+
+void TfrmRecite::RefreshView() {
+    const TUser* user = engine_->CurrentUser();
+    TReciteMessage desktop(WM_RECITEDESKTOP, user == nullptr ? 0 : user->Config.UseDesktop);
+    QCoreApplication::sendEvent(this, &desktop);
+    if (desktop.Result == 1) {
+        show();
+        raise(); // above the backdrop
+    }
+    activateWindow();
+    setFocus();
+    ClearTexts();
+    SetTextColor(lblWord, ColorFromStored(FontColor()));
+    SetPointSize(lblWord, FontSize());
+    SetPointSize(lblTrans, TransFontSize());
+    if (engine_->State == rsIdle || engine_->State == rsFinished) {
+        SetPointSize(lblWord, kStatusFontSize);
+    }
+    lblWord->setText(TrimBlanks(engine_->StatusText()));
+    SetTextColor(lblWord, Qt::red);
+}
+
+void TfrmRecite::UpdateDisplay() {
+    SetTextColor(lblWord, ColorFromStored(FontColor()));
+    SetTextColor(lblTrans, ColorFromStored(kWindowTextColor));
+    lblWord->setText(engine_->WordText());
+    lblTrans->setText(engine_->Words.Empty() ? QString() : TrimBlanks(engine_->TransText()));
+
+    // Looked up at every update; a name that could leave the jpg folder has no picture.
+    const QString word = lblWord->text();
+    const QString path = engine_->FilePath(QStringLiteral("jpg/") + word + QStringLiteral(".jpg"));
+    const TUser* user = engine_->CurrentUser();
+    bool showing = false;
+    if (user != nullptr && user->Config.ShowPicture && !word.isEmpty() && IsSafeFileStem(word) &&
+        QFileInfo(path).isFile()) {
+        showing = SameTextAscii(TrimBlanks(path), TrimBlanks(PicturePath)) || LoadPicture(path);
+    }
+    if (showing) {
+        SetWordWidth(imgBack->width() / 2);
+    } else {
+        SetWordWidth(imgBack->width());
+        ClearPicture();
+    }
+    SetPointSize(lblWord, FontSize());
+    SetPointSize(lblTrans, TransFontSize());
+}
+
+bool TfrmRecite::LoadPicture(const QString& path) {
+    const QDateTime modified = QFileInfo(path).lastModified();
+    const auto damaged = damagedPictures_.constFind(path);
+    if (damaged != damagedPictures_.cend() && damaged.value() == modified) {
+        return false;
+    }
+    ++pictureLoads_;
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        // Treated as no picture. Reported after the current event, so no box opens inside
+        // the engine's tick, and only once, not at every showing of the word.
+        if (damaged == damagedPictures_.cend()) {
+            const QString text =
+                QStringLiteral("Cannot read picture %1: %2").arg(path, reader.errorString());
+            QMetaObject::invokeMethod(
+                this, [text] { ReportError(text); }, Qt::QueuedConnection);
+        }
+        damagedPictures_.insert(path, modified);
+        return false;
+    }
+    damagedPictures_.remove(path);
+    imgPicture->setPixmap(QPixmap::fromImage(
+        image.scaled(imgPicture->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    PicturePath = path;
+    return true;
+}
+
+void TfrmRecite::ReflectState() {
+    switch (engine_->State) {
+    case rsIdle:
+    case rsFinished:
+        ClearTexts();
+        lblWord->setText(engine_->StatusText());
+        SetTextColor(lblWord, Qt::red);
+        SetPointSize(lblWord, kStatusFontSize);
+        SetWordWidth(imgBack->width());
+        ClearPicture();
+        break;
+    case rsPaused:
+        SetTextColor(lblWord, Qt::red);
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmRecite::ShowDesktop(qintptr wParam) {
+    if (wParam == 1) {
+        backdrop_->show();
+        backdrop_->raise();
+    } else {
+        backdrop_->hide();
+    }
+}
+
+void TfrmRecite::HideWindow() {
+    backdrop_->hide();
+    hide();
+}
+
+void TfrmRecite::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    PaintRaisedFrame(painter, size(), palette().color(QPalette::Dark));
+}
+
+void TfrmRecite::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous() && !shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmRecite::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous()) {
+        shown_ = false;
+    }
+}
+
+void TfrmRecite::FormShow() {
+    RefreshView();
+    tmFocus->start();
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+// The two pieces of the word window that talk to the desktop system directly. Each build
+// links one backend (X11, Windows, or one that does nothing); tests hand in fakes.
+#include <QPoint>
+#include <functional>
+#include <memory>
+
+// The global hotkey Shift + the key left of 1.
+class IHotkey {
+public:
+    virtual ~IHotkey() = default;
+    // Releases an earlier claim, then claims the key. False when the system refused it
+    // (another program holds it, or there is no display): the hotkey then has no effect.
+    virtual bool Claim(std::function<void()> onPressed) = 0;
+    virtual void Release() = 0;
+};
+
+// A left button press and release, as if the learner clicked at a point of the screen.
+class ISynthClick {
+public:
+    virtual ~ISynthClick() = default;
+    virtual void ClickAt(const QPoint& globalPos) = 0;
+};
+
+std::unique_ptr<IHotkey> MakeSystemHotkey();
+std::unique_ptr<ISynthClick> MakeSystemClick();

@@ -1,0 +1,102 @@
+#include "WindowFixture.h"
+
+#include "Colors.h"
+#include "Frame.h"
+#include "TextRules.h"
+#include "TrayIcon.h"
+
+namespace {
+
+using LayoutTest = WindowTest;
+
+TEST_F(LayoutTest, CreationBuildsTheRoundedWindowAndItsPieces) {
+    AddLearner(100, QStringLiteral("甲"));
+    Create();
+    EXPECT_EQ(form->size(), QSize(461, 290));
+    EXPECT_EQ(form->windowType(), Qt::Tool); // no taskbar button
+    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    const std::pair<const char*, QRect> controls[] = {{"imgBack", {32, 24, 393, 217}},
+                                                      {"lblWord", {32, 24, 393, 217}},
+                                                      {"lblTrans", {32, 249, 393, 30}},
+                                                      {"imgPicture", {232, 24, 193, 217}}};
+    for (const auto& [name, geometry] : controls) {
+        ASSERT_NE(Label(name), nullptr) << name;
+        EXPECT_EQ(Label(name)->geometry(), geometry) << name;
+    }
+    EXPECT_EQ(Label("imgBack")->pixmap().size(), QSize(393, 217));
+    EXPECT_EQ(Label("lblWord")->font().families().value(1), QStringLiteral("Noto Serif CJK SC"));
+
+    // Outside the 50 x 50 corner ellipses nothing belongs to the window.
+    const QRegion mask = form->mask();
+    for (const QPoint p : {QPoint(0, 0), QPoint(5, 5), QPoint(455, 5), QPoint(5, 284),
+                           QPoint(455, 284), QPoint(460, 289)}) {
+        EXPECT_FALSE(mask.contains(p)) << p.x() << "," << p.y();
+    }
+    for (const QPoint p : {QPoint(12, 12), QPoint(448, 12), QPoint(12, 277), QPoint(448, 277),
+                           QPoint(230, 0), QPoint(0, 145), QPoint(460, 145)}) {
+        EXPECT_TRUE(mask.contains(p)) << p.x() << "," << p.y();
+    }
+
+    EXPECT_EQ(Engine()->Window, form.get());
+    EXPECT_TRUE(form->Tray()->Icon()->isVisible());
+    EXPECT_FALSE(form->Backdrop()->isVisible());
+    EXPECT_TRUE(QFileInfo(QDir(db.Dir()).filePath(QStringLiteral("temp"))).isDir());
+    EXPECT_EQ(*hotkeyLog, QStringList{QStringLiteral("claim")});
+    form.reset();
+    EXPECT_EQ(hotkeyLog->last(), QStringLiteral("release"));
+}
+
+TEST_F(LayoutTest, FrameIsWhiteAboveAndLeftShadowedRightAndBelow) {
+    AddLearner(100, QStringLiteral("甲"));
+    Create();
+    const QImage shot = form->grab().toImage();
+    const QRgb shadow = form->palette().color(QPalette::Dark).rgb();
+    EXPECT_EQ(shot.pixel(2, 145), qRgb(255, 255, 255));
+    EXPECT_EQ(shot.pixel(230, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(shot.pixel(459, 145), shadow);
+    EXPECT_EQ(shot.pixel(230, 288), shadow);
+    EXPECT_EQ(shot.pixel(15, 145), form->palette().color(QPalette::Button).rgb());
+}
+
+TEST(FrameTest, WindowsArcsBecomeCounterClockwiseAngles) {
+    // A quarter from three o'clock up to twelve, whichever way the corners are given.
+    for (const QPoint corner : {QPoint(0, 0), QPoint(100, 100)}) {
+        const TArc arc = ArcFromPoints(corner, QPoint(100, 100) - corner, {100, 50}, {50, 0});
+        EXPECT_EQ(arc.rect, QRectF(0, 0, 100, 100));
+        EXPECT_EQ(std::pair(arc.startAngle16, arc.spanAngle16), std::pair(0, 90 * 16));
+    }
+    const TArc back = ArcFromPoints({0, 0}, {100, 100}, {50, 0}, {100, 50});
+    EXPECT_EQ(std::pair(back.startAngle16, back.spanAngle16), std::pair(90 * 16, 270 * 16));
+    EXPECT_EQ(ArcFromPoints({0, 0}, {100, 100}, {0, 50}, {10, 50}).spanAngle16, 360 * 16);
+}
+
+TEST(ColorTest, StoredValuesAreRedInTheLowByteOrASystemColour) {
+    EXPECT_EQ(ColorFromStored(0x00123456), QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(ColorFromStored(0x00808000), QColor(0, 128, 128));
+    const QPalette saved = QGuiApplication::palette();
+    QPalette pal;
+    const std::pair<unsigned, QPalette::ColorRole> roles[] = {
+        {5, QPalette::Base},    {8, QPalette::WindowText}, {13, QPalette::Highlight},
+        {15, QPalette::Button}, {16, QPalette::Dark},      {20, QPalette::Light}};
+    for (int i = 0; const auto& [index, role] : roles) {
+        pal.setColor(role, QColor(20 * ++i, 0, 0)); // all different
+    }
+    QGuiApplication::setPalette(pal);
+    for (const auto& [index, role] : roles) {
+        EXPECT_EQ(ColorFromStored(static_cast<int>(0x80000000u | index)), pal.color(role));
+    }
+    EXPECT_EQ(ColorFromStored(static_cast<int>(0x80000063u)), pal.color(QPalette::WindowText));
+    EXPECT_EQ(ColorFromStored(static_cast<int>(0x8000010fu)), pal.color(QPalette::Button));
+    QGuiApplication::setPalette(saved);
+}
+
+TEST(TextRulesTest, TrimmingAndAsciiComparison) {
+    EXPECT_EQ(TrimBlanks(QStringLiteral("\t\x01 两 个 \r\n") + QChar(0)), QStringLiteral("两 个"));
+    EXPECT_TRUE(SameTextAscii(QStringLiteral("/p/jpg/Ab.JPG"), QStringLiteral("/p/jpg/aB.jpg")));
+    EXPECT_FALSE(SameTextAscii(QStringLiteral("Ä"), QStringLiteral("ä")));
+    EXPECT_FALSE(SameTextAscii(QStringLiteral("a["), QStringLiteral("a{")));
+    EXPECT_FALSE(SameTextAscii(QStringLiteral("ab"), QStringLiteral("abc")));
+}
+
+} // namespace
