@@ -1,0 +1,113 @@
+#include "Player.h"
+#include "MediaThread.h"
+#include "PlaybackHost.h"
+#include "PlayerProbe.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <memory>
+
+namespace {
+
+// Larger than any pronunciation; a bigger file is refused rather than read into memory.
+constexpr qint64 MaxRecordingBytes = 64 * 1024 * 1024;
+// At the end of the application, how long to wait for a media thread before leaving it behind.
+constexpr unsigned long FinalWaitMs = 3000;
+
+// Exists between pvInitMp3 and pvFreeMp3.
+std::unique_ptr<TMediaThread> Media;
+
+bool FromCaller() {
+    return Media != nullptr && QThread::currentThread() == Media->Caller();
+}
+
+// Called as the application object goes, with or without pvFreeMp3 before: no media thread may
+// outlive it.
+void AtApplicationEnd() {
+    Media.reset();
+    JoinStoppingThreads(FinalWaitMs);
+}
+
+int Init() {
+    if (QCoreApplication::instance() == nullptr)
+        return 1;
+    if (Media != nullptr)
+        return FromCaller() ? 0 : 1;
+    Media = std::make_unique<TMediaThread>();
+    qRemovePostRoutine(AtApplicationEnd);
+    qAddPostRoutine(AtApplicationEnd);
+    return 0;
+}
+
+// Reads the recording whole: pronunciations are small, and the play file may be rewritten as soon
+// as the call has returned.
+bool ReadRecording(const QFileInfo& file, QByteArray& data) {
+    QFile f(file.absoluteFilePath());
+    if (file.filePath().isEmpty() || !file.isFile() || file.size() > MaxRecordingBytes ||
+        !f.open(QIODevice::ReadOnly))
+        return false;
+    data = f.readAll();
+    return !data.isEmpty();
+}
+
+int Play(const char* path) {
+    if (!FromCaller() || path == nullptr)
+        return 1;
+    const QFileInfo file(QString::fromUtf8(path));
+    QByteArray data;
+    if (!ReadRecording(file, data)) {
+        // A new play ends the one before, also when there is nothing (or no file) to play.
+        Media->Host().RequestStop();
+        return 2;
+    }
+    Media->Host().RequestPlay(data, QUrl::fromLocalFile(file.absoluteFilePath()));
+    return 0;
+}
+
+int Free() {
+    if (!FromCaller())
+        return 1;
+    Media.reset();
+    return 0;
+}
+
+// Nothing may unwind into a C caller.
+template <typename F> int Guarded(F&& f) noexcept {
+    try {
+        return f();
+    } catch (...) {
+        return -1;
+    }
+}
+
+} // namespace
+
+TPlaybackProbe ProbePlayback() {
+    TPlaybackProbe probe;
+    if (!FromCaller())
+        return probe;
+    probe.prepared = true;
+    TPlaybackHost* host = &Media->Host();
+    QMetaObject::invokeMethod(
+        host, [host, &probe] { host->Fill(probe); }, Qt::BlockingQueuedConnection);
+    return probe;
+}
+
+extern "C" {
+
+int pvInitMp3(intptr_t /*instance*/, intptr_t /*window*/, int /*a*/, int /*b*/, int /*c*/) {
+    return Guarded([] { return Init(); });
+}
+
+int pvPlayMp3(const char* path) {
+    return Guarded([path] { return Play(path); });
+}
+
+int pvFreeMp3(void) {
+    return Guarded([] { return Free(); });
+}
+
+} // extern "C"
