@@ -9,16 +9,14 @@ namespace {
 
 // How long releasing the player waits for its thread before leaving the rest to the end of the
 // application: the program releases the player as it closes its window.
-constexpr unsigned long StopWaitMs = 50;
+constexpr unsigned long StopWaitMs = 20;
 
 // Threads told to stop that had not finished yet; touched from the caller's thread only.
 std::vector<std::unique_ptr<QThread>> Stopping;
 
 } // namespace
 
-TMediaThread::TMediaThread()
-    : caller_(QThread::currentThread()), thread_(std::make_unique<QThread>()),
-      host_(new TPlaybackHost) {
+TMediaThread::TMediaThread() : thread_(std::make_unique<QThread>()), host_(new TPlaybackHost) {
     thread_->setObjectName(QStringLiteral("Player"));
     host_->moveToThread(thread_.get());
     // The host goes with its thread; its destructor ends the current playback there.

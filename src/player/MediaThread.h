@@ -19,13 +19,11 @@ public:
     TMediaThread(const TMediaThread&) = delete;
     TMediaThread& operator=(const TMediaThread&) = delete;
 
-    // The thread that created this one; all calls come from there.
-    QThread* Caller() const { return caller_; }
-    // Safe to use from the caller's thread: its Request functions post to the media thread.
+    // To be used from the thread that created this one: its Request functions post to the media
+    // thread.
     TPlaybackHost& Host() const { return *host_; }
 
 private:
-    QThread* caller_;
     std::unique_ptr<QThread> thread_;
     TPlaybackHost* host_; // lives on thread_, deleted there when it finishes
 };

@@ -48,8 +48,7 @@ void TPlaybackHost::Serve() {
     EndCurrent();
     if (request->recording.isEmpty())
         return;
-    // A fresh player for every recording: reusing one would mean stopping it first, and stopping
-    // a player whose recording failed to load waits a full second.
+    // A fresh player for every recording, so that nothing of an earlier failure carries over.
     current_ = NewMediaPlayer();
     auto* device = new QBuffer(current_);
     device->setData(request->recording);

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -17,16 +18,19 @@ constexpr qint64 MaxRecordingBytes = 64 * 1024 * 1024;
 // At the end of the application, how long to wait for a media thread before leaving it behind.
 constexpr unsigned long FinalWaitMs = 3000;
 
-// Exists between pvInitMp3 and pvFreeMp3.
+// Exists between pvInitMp3 and pvFreeMp3; touched only from the thread that prepared it.
 std::unique_ptr<TMediaThread> Media;
+// That thread, kept apart so that a call from another thread is refused without touching Media.
+std::atomic<QThread*> Caller{nullptr};
 
 bool FromCaller() {
-    return Media != nullptr && QThread::currentThread() == Media->Caller();
+    return QThread::currentThread() == Caller.load() && Media != nullptr;
 }
 
 // Called as the application object goes, with or without pvFreeMp3 before: no media thread may
 // outlive it.
 void AtApplicationEnd() {
+    Caller = nullptr;
     Media.reset();
     JoinStoppingThreads(FinalWaitMs);
 }
@@ -34,9 +38,10 @@ void AtApplicationEnd() {
 int Init() {
     if (QCoreApplication::instance() == nullptr)
         return 1;
-    if (Media != nullptr)
+    if (Caller.load() != nullptr)
         return FromCaller() ? 0 : 1;
     Media = std::make_unique<TMediaThread>();
+    Caller = QThread::currentThread();
     qRemovePostRoutine(AtApplicationEnd);
     qAddPostRoutine(AtApplicationEnd);
     return 0;
@@ -70,6 +75,7 @@ int Play(const char* path) {
 int Free() {
     if (!FromCaller())
         return 1;
+    Caller = nullptr;
     Media.reset();
     return 0;
 }

@@ -17,20 +17,21 @@
 extern "C" {
 #endif
 
-/* Prepares the player; call once, on the thread that runs the application's event loop, after
-   the Qt application object exists. The arguments are accepted and not interpreted.
-   Returns 0 on success (also when already prepared), non-zero when no application exists,
-   the call comes from another thread, or no media backend is available. */
+/* Prepares the player. Call it after the Qt application object exists; all calls must then come
+   from the same thread (the program's GUI thread), others are refused. The arguments are accepted
+   and not interpreted. Decoding and output run on a thread of the player's own, so no call waits
+   for the media backend. Returns 0 on success (also when already prepared), non-zero when no
+   application object exists or the call comes from another thread. */
 TAVELO_PLAYER_API int pvInitMp3(intptr_t instance, intptr_t window, int a, int b, int c);
 
-/* Starts playing the MP3 file at path (UTF-8) and returns at once; a playback still running
-   is stopped. Returns 0 when playback was started, non-zero when the player is not prepared,
-   the path is empty or names no file. A file that cannot be decoded is reported by the media
-   backend later and simply stays silent. */
+/* Plays the MP3 file at path (UTF-8) and returns at once; any playback still running ends. The
+   file is read during the call, so it may be rewritten as soon as the call has returned. Returns
+   0 when the recording was handed on for playing, non-zero when the player is not prepared or
+   the path names no readable, non-empty file. A recording that cannot be decoded stays silent. */
 TAVELO_PLAYER_API int pvPlayMp3(const char* path);
 
-/* Stops any playback and releases the player. Returns 0 when the player was released,
-   non-zero when it was not prepared. pvInitMp3 may prepare it again afterwards. */
+/* Ends any playback and releases the player. Returns 0 when the player was released, non-zero
+   when it was not prepared. pvInitMp3 may prepare it again afterwards. */
 TAVELO_PLAYER_API int pvFreeMp3(void);
 
 #ifdef __cplusplus

@@ -16,8 +16,10 @@
 
 namespace testplayer {
 
-// Longest a call may take: the program calls the player inside its timer event.
+// Longest a play may take: the program calls the player inside its timer event.
 inline constexpr qint64 CallBudgetMs = 100;
+// Longest a release may take; a stalled backend would hold it up for a second or more.
+inline constexpr qint64 ReleaseBudgetMs = 300;
 inline constexpr int MediaTimeoutMs = 8000;
 
 template <typename Pred> bool WaitFor(Pred pred, int timeoutMs = MediaTimeoutMs) {
