@@ -64,7 +64,8 @@ int64_t StreamSize(std::istream& source) {
     return static_cast<int64_t>(end);
 }
 
-// "Cannot open file "<full name>". <reason>", with the reason the system gave for errorNumber.
+} // namespace
+
 std::string FileErrorText(const char* what, const std::string& path, int errorNumber) {
     std::error_code ec;
     std::filesystem::path fullName = std::filesystem::absolute(path, ec);
@@ -74,8 +75,6 @@ std::string FileErrorText(const char* what, const std::string& path, int errorNu
     return std::string(what) + " \"" + fullName.lexically_normal().string() + "\". " +
            std::generic_category().message(errorNumber);
 }
-
-} // namespace
 
 std::vector<uint8_t> HexTextToBytes(std::string_view text) {
     std::vector<uint8_t> bytes;

@@ -29,6 +29,10 @@ template <std::size_t N> std::array<uint8_t, N> AESKeyFromText(std::string_view 
     return key;
 }
 
+// The file layer's message, e.g. "Cannot open file "<full name>". <reason>", with the
+// reason the system gave for errorNumber.
+std::string FileErrorText(const char* what, const std::string& path, int errorNumber);
+
 // Two hex digits per byte, either case; the last character of an odd-length text is one
 // digit on its own. Throws EConvertError at the first pair that holds a non-digit.
 std::vector<uint8_t> HexTextToBytes(std::string_view text);

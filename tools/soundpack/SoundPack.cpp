@@ -34,16 +34,6 @@ void AppendLittleEndian(std::vector<uint8_t>& out, uint64_t value, std::size_t b
     }
 }
 
-std::string FileErrorText(const char* what, const std::string& path, int errorNumber) {
-    std::error_code ec;
-    std::filesystem::path fullName = std::filesystem::absolute(path, ec);
-    if (ec) {
-        fullName = path;
-    }
-    return std::string(what) + " \"" + fullName.lexically_normal().string() + "\". " +
-           std::generic_category().message(errorNumber);
-}
-
 } // namespace
 
 std::vector<uint8_t> EncipherBytes(std::span<const uint8_t> plain, std::string_view keyText,
