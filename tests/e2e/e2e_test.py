@@ -52,7 +52,10 @@ class Display:
                 ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
                  "--heighttype", "pixel", "--height", "32", "--SetDockType", "false"],
                 env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            wait_for(lambda: self.xdotool("search", "--class", "trayer"), 10)
+            wait_for(lambda: self.xdotool("search", "--class", "trayer"), 20)
+            # The window comes before trayer claims the tray selection; give it a moment, or
+            # the program may find no notification area yet.
+            time.sleep(1.0)
 
     def xdotool(self, *args):
         r = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=20)
@@ -135,7 +138,14 @@ class Program:
     def visible_windows(self):
         return self.windows("--onlyvisible")
 
-    def word_window(self, timeout=10):
+    def describe(self):
+        """What became of the program, for a failure message."""
+        self.log.flush()
+        with open(self.log.name, "rb") as f:
+            output = f.read().decode(errors="replace")[-2000:]
+        return "exit code %s, windows %s, output:\n%s" % (self.proc.poll(), self.windows(), output)
+
+    def word_window(self, timeout=20):
         """The 461 x 290 word window, once it is mapped."""
         def find():
             for w in self.visible_windows():
@@ -200,7 +210,7 @@ class StartUp(EndToEnd):
     def test_second_copy_exits_at_once(self):
         folder = self.folder()
         first = self.start(folder)
-        self.assertIsNotNone(first.word_window())
+        self.assertIsNotNone(first.word_window(), first.describe())
         started = time.monotonic()
         second = self.start(folder, cwd="/")
         self.assertEqual(second.proc.wait(10), 0)
@@ -210,7 +220,7 @@ class StartUp(EndToEnd):
         first.proc.kill()
         first.proc.wait()
         third = self.start(folder)
-        self.assertIsNotNone(third.word_window(), "a killed copy leaves no lock behind")
+        self.assertIsNotNone(third.word_window(), "a killed copy leaves no lock behind; " + third.describe())
 
 
 class Recitation(EndToEnd):
@@ -218,7 +228,7 @@ class Recitation(EndToEnd):
         folder = self.folder(words=("你",), base_time=500)
         program = self.start(folder, cwd="/")
         window = program.word_window()
-        self.assertIsNotNone(window)
+        self.assertIsNotNone(window, program.describe())
         time.sleep(0.8)  # the focus click lands
         self.focus(program, window)
         program.key("Return")
@@ -261,8 +271,8 @@ class Tray(EndToEnd):
                     if 8 <= width <= 64 and 8 <= height <= 64:
                         return w
             return None
-        tray_icon = wait_for(icon, 10)
-        self.assertIsNotNone(tray_icon, "the icon sits in the tray")
+        tray_icon = wait_for(icon, 20)
+        self.assertIsNotNone(tray_icon, "the icon sits in the tray; " + program.describe())
         self.display.xdotool("mousemove", "--window", tray_icon, "5", "5")
         self.display.xdotool("click", "1")
         self.assertTrue(wait_for(lambda: window in program.visible_windows(), 5), "shown after the click")
