@@ -9,6 +9,11 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    // Under a Wayland session run through XWayland: staying above other windows, placing the
+    // window, the global hotkey and the focus click need X11. An explicit choice is kept.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavelo"));
     QApplication::setQuitOnLastWindowClosed(false); // the program lives in the tray
