@@ -186,6 +186,14 @@ class EndToEnd(unittest.TestCase):
         self.addCleanup(p.close)
         return p
 
+    def start_shown(self, folder, **kw):
+        """The program with its word window on screen and the focus click done."""
+        program = self.start(folder, **kw)
+        window = program.word_window()
+        self.assertIsNotNone(window, program.describe())
+        time.sleep(0.8)  # the focus click lands
+        return program, window
+
     def focus(self, program, window):
         # Keys go to the window under the pointer when no window manager runs.
         self.display.xdotool("mousemove", "--window", window, "230", "140")
@@ -226,10 +234,7 @@ class StartUp(EndToEnd):
 class Recitation(EndToEnd):
     def test_enter_starts_speaks_and_marks_known(self):
         folder = self.folder(words=("你",), base_time=500)
-        program = self.start(folder, cwd="/")
-        window = program.word_window()
-        self.assertIsNotNone(window, program.describe())
-        time.sleep(0.8)  # the focus click lands
+        program, window = self.start_shown(folder, cwd="/")
         self.focus(program, window)
         program.key("Return")
         played = wait_for(lambda: folder.file("temp/1.mp3"), 10)
@@ -239,11 +244,7 @@ class Recitation(EndToEnd):
         self.assertEqual(rows, [(8, 2)], "FirstNum 8; one pass at the start, one now")
 
     def test_hotkey_hides_and_shows_the_window(self):
-        folder = self.folder()
-        program = self.start(folder)
-        window = program.word_window()
-        self.assertIsNotNone(window)
-        time.sleep(0.8)
+        program, window = self.start_shown(self.folder())
         program.key("shift+grave")
         self.assertTrue(wait_for(lambda: window not in program.visible_windows(), 5), "hidden")
         program.key("shift+grave")
@@ -254,11 +255,7 @@ class Tray(EndToEnd):
     tray = True
 
     def test_single_click_on_the_tray_icon_shows_the_window(self):
-        folder = self.folder()
-        program = self.start(folder)
-        window = program.word_window()
-        self.assertIsNotNone(window)
-        time.sleep(0.8)
+        program, window = self.start_shown(self.folder())
         program.key("shift+grave")
         self.assertTrue(wait_for(lambda: window not in program.visible_windows(), 5))
 
