@@ -30,7 +30,9 @@ class Display:
     def __init__(self, tray=False):
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+            # -noreset: a server that resets when its last client leaves refuses connections for a
+            # moment, and a test that ends one copy of the program and starts the next would hit it.
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         number = b""
