@@ -1,11 +1,14 @@
 // Start-up: one instance, a usable database beside the executable, then the word window.
 #include "Application.h"
+#include "AutoBackup.h"
 #include "LibraryPlayer.h"
 #include "Prompts.h"
 #include "Recitefrm.h"
 #include "StartUp.h"
 #include "platform/InstanceLock.h"
 
+#include <QDir>
+#include <QTimer>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -37,5 +40,8 @@ int main(int argc, char** argv) {
     setup.player = std::make_unique<TLibraryPlayer>();
     TfrmRecite window(std::move(setup));
     window.show();
+    // The day's copy of the database, once the window is up; off the GUI thread.
+    TAutoBackup backup(QDir(dir).filePath(QString::fromLatin1(kDatabaseFileName)), SystemClock());
+    QTimer::singleShot(0, &backup, &TAutoBackup::Start);
     return QApplication::exec();
 }

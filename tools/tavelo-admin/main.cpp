@@ -1,5 +1,6 @@
 // tavelo-admin: sets up and inspects a Tavelo database without touching SQL.
 #include "AdminOps.h"
+#include "BackupCommands.h"
 
 #include "Channels.h"
 #include "Errors.h"
@@ -108,7 +109,7 @@ int Run(QStringList args) {
     }
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {
-        Out() << kUsage;
+        Out() << kUsage << kBackupUsage;
         return args.isEmpty() ? 2 : 0;
     }
     const QString command = args.takeFirst();
@@ -221,7 +222,10 @@ int Run(QStringList args) {
         Out() << "autostart " << mode << Qt::endl;
         return 0;
     }
-    Err() << kUsage;
+    if (int code = 0; RunBackupCommand(command, args, db, &code)) {
+        return code;
+    }
+    Err() << kUsage << kBackupUsage;
     return Fail(QStringLiteral("unknown command %1").arg(command));
 }
 

@@ -1,0 +1,303 @@
+#include "Backup.h"
+
+#include "BackupInternal.h"
+#include "platform/Files.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+namespace {
+
+// A writer that keeps changing the database restarts the copy; after this many restarts
+// (or steps that found the file locked for the whole busy timeout) the copy gives up.
+constexpr int kMaxRestarts = 100;
+constexpr int kMaxBusySteps = 3;
+constexpr int kBusyTimeoutMs = 5000;
+
+const char kPartialSuffix[] = ".part";
+
+TBackupFault FaultOf(int rc) {
+    switch (rc & 0xff) {
+    case SQLITE_FULL:
+        return TBackupFault::NoSpace;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return TBackupFault::Source;
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        return TBackupFault::NotWritable;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return TBackupFault::Busy;
+    default:
+        return TBackupFault::Other;
+    }
+}
+
+bool Fail(TBackupError* error, TBackupFault fault, const QString& text) {
+    if (error != nullptr) {
+        error->fault = fault;
+        error->text = text;
+    }
+    return false;
+}
+
+QString SqliteText(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+// The page-by-page copy into an open, empty destination.
+bool RunBackup(sqlite3* src, sqlite3* dest, const TCopyOptions& options, TBackupError* error) {
+    sqlite3_backup* backup = sqlite3_backup_init(dest, "main", src, "main");
+    if (backup == nullptr) {
+        return Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
+    }
+    int restarts = 0;
+    int busySteps = 0;
+    int lastRemaining = -1;
+    int rc = SQLITE_OK;
+    while (true) {
+        if (options.cancel != nullptr && options.cancel->load()) {
+            sqlite3_backup_finish(backup);
+            return Fail(error, TBackupFault::Cancelled, QStringLiteral("the copy was cancelled"));
+        }
+        rc = sqlite3_backup_step(backup, options.pagesPerStep);
+        if (rc == SQLITE_DONE) {
+            break;
+        }
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            if (++busySteps > kMaxBusySteps) {
+                break;
+            }
+            continue; // the source's busy timeout has waited already
+        }
+        if (rc != SQLITE_OK) {
+            break;
+        }
+        busySteps = 0;
+        const int remaining = sqlite3_backup_remaining(backup);
+        // Another connection changed the source: the copy started over.
+        if (lastRemaining >= 0 && remaining > lastRemaining && ++restarts > kMaxRestarts) {
+            rc = SQLITE_BUSY;
+            break;
+        }
+        lastRemaining = remaining;
+        if (options.progress) {
+            const int total = sqlite3_backup_pagecount(backup);
+            options.progress(total - remaining, total);
+        }
+    }
+    // finish reports the first error of the copy; a copy given up on busy reports none.
+    const int finished = sqlite3_backup_finish(backup);
+    if (rc == SQLITE_DONE && finished == SQLITE_OK) {
+        return true;
+    }
+    const int code = rc != SQLITE_DONE && rc != SQLITE_OK ? rc : finished;
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED) {
+        return Fail(error, TBackupFault::Busy,
+                    QStringLiteral("the database stayed locked or kept changing"));
+    }
+    const QString text = sqlite3_errcode(dest) != SQLITE_OK ? SqliteText(dest)
+                                                            : QString::fromUtf8(sqlite3_errstr(code));
+    return Fail(error, FaultOf(code), text);
+}
+
+} // namespace
+
+QString PartialCopyPath(const QString& target) {
+    const QFileInfo info(target);
+    return info.dir().filePath(QStringLiteral(".%1.%2%3")
+                                   .arg(info.fileName())
+                                   .arg(QCoreApplication::applicationPid())
+                                   .arg(QLatin1String(kPartialSuffix)));
+}
+
+bool IsPartialCopyName(const QString& fileName) {
+    return fileName.startsWith(QLatin1Char('.')) && fileName.endsWith(QLatin1String(kPartialSuffix));
+}
+
+void RemoveAbandonedPartials(const QString& folder) {
+    const QDir dir(folder);
+    const QStringList names =
+        dir.entryList({QStringLiteral(".*") + QLatin1String(kPartialSuffix)}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        // ".<target>.<pid>.part": the process that writes it is named in it.
+        const QString stem = name.chopped(static_cast<qsizetype>(sizeof kPartialSuffix - 1));
+        bool ok = false;
+        const qint64 pid = stem.mid(stem.lastIndexOf(QLatin1Char('.')) + 1).toLongLong(&ok);
+        if (ok && pid != QCoreApplication::applicationPid() && !ProcessRuns(pid)) {
+            QFile::remove(dir.filePath(name));
+        }
+    }
+}
+
+bool OpenDatabaseFile(const QString& path, bool readOnly, sqlite3** db, QString* error) {
+    *db = nullptr;
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("%1 does not exist").arg(path);
+        return false;
+    }
+    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (sqlite3_open_v2(path.toUtf8().constData(), db, flags, nullptr) != SQLITE_OK) {
+        *error = QStringLiteral("%1 cannot be opened: %2").arg(path, SqliteText(*db));
+        sqlite3_close_v2(*db);
+        *db = nullptr;
+        return false;
+    }
+    sqlite3_extended_result_codes(*db, 1);
+    sqlite3_busy_timeout(*db, kBusyTimeoutMs);
+    // Opening is lazy; reading the catalogue proves the file is a database at all.
+    const int rc = sqlite3_exec(*db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        *error = ((rc & 0xff) == SQLITE_CORRUPT ? QStringLiteral("%1 is damaged (%2)")
+                                                : QStringLiteral("%1 is not an SQLite database (%2)"))
+                     .arg(path, SqliteText(*db));
+        sqlite3_close_v2(*db);
+        *db = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool CopyDatabase(const QString& source, const QString& target, TBackupError* error,
+                  const TCopyOptions& options) {
+    if (QFileInfo::exists(target)) {
+        return Fail(error, TBackupFault::Exists, QStringLiteral("%1 exists already").arg(target));
+    }
+    sqlite3* src = nullptr;
+    QString text;
+    // Read-write, so that a journal left by a crash is rolled back rather than copied;
+    // nothing else is written to the source.
+    if (!OpenDatabaseFile(source, false, &src, &text)) {
+        return Fail(error, TBackupFault::Source, text);
+    }
+    const QString partial = PartialCopyPath(target);
+    QFile::remove(partial);
+    sqlite3* dest = nullptr;
+    bool ok = false;
+    if (sqlite3_open_v2(partial.toUtf8().constData(), &dest,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        Fail(error, TBackupFault::NotWritable,
+             QStringLiteral("%1 cannot be written: %2").arg(partial, SqliteText(dest)));
+    } else {
+        sqlite3_extended_result_codes(dest, 1);
+        // The partial file is thrown away on any failure: no journal needed; it is made
+        // durable once, before the rename.
+        sqlite3_exec(dest, "pragma journal_mode = off; pragma synchronous = off", nullptr,
+                     nullptr, nullptr);
+        ok = RunBackup(src, dest, options, error);
+        // A copy of a database in WAL mode would otherwise need a WAL file beside it.
+        if (ok && sqlite3_exec(dest, "pragma journal_mode = delete", nullptr, nullptr, nullptr) !=
+                      SQLITE_OK) {
+            ok = Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
+        }
+    }
+    sqlite3_close_v2(dest);
+    sqlite3_close_v2(src);
+    const QString folder = QFileInfo(target).absolutePath();
+    if (ok && !SyncFile(partial)) {
+        ok = Fail(error, TBackupFault::Other, QStringLiteral("%1 cannot be flushed").arg(partial));
+    }
+    if (ok && !ReplaceFile(partial, target)) {
+        ok = Fail(error, TBackupFault::NotWritable,
+                  QStringLiteral("%1 cannot be renamed to %2").arg(partial, target));
+    }
+    if (!ok) {
+        QFile::remove(partial);
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}
+
+QString BackupFolder(const QString& databasePath) {
+    return QFileInfo(databasePath).absoluteDir().filePath(QLatin1String(kBackupFolderName));
+}
+
+QString BackupFileName(const QDateTime& when) {
+    return QStringLiteral("Tavelo-%1.mdb").arg(when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+}
+
+QDateTime BackupTime(const QString& fileName) {
+    static const QRegularExpression pattern(QStringLiteral("^Tavelo-(\\d{8}-\\d{6})\\.mdb$"));
+    const QRegularExpressionMatch m = pattern.match(fileName);
+    if (!m.hasMatch()) {
+        return QDateTime();
+    }
+    return QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+bool TakeBackup(const QString& databasePath, const QDateTime& now, bool rotate, QString* copyPath,
+                TBackupError* error, const TCopyOptions& options) {
+    const QString folder = BackupFolder(databasePath);
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+        return Fail(error, TBackupFault::NotWritable,
+                    QStringLiteral("the folder %1 cannot be created").arg(folder));
+    }
+    RemoveAbandonedPartials(folder);
+    // Two copies within a second (a start and a command) get neighbouring names.
+    QDateTime when = now;
+    QString target = QDir(folder).filePath(BackupFileName(when));
+    for (int i = 0; i < 60 && QFileInfo::exists(target); ++i) {
+        when = when.addSecs(1);
+        target = QDir(folder).filePath(BackupFileName(when));
+    }
+    if (!CopyDatabase(databasePath, target, error, options)) {
+        return false;
+    }
+    if (copyPath != nullptr) {
+        *copyPath = target;
+    }
+    if (rotate) {
+        RotateBackups(folder, now);
+    }
+    return true;
+}
+
+TAutoResult BackupIfDue(const QString& databasePath, const QDateTime& now, QString* copyPath,
+                        TBackupError* error, const TCopyOptions& options) {
+    const QString folder = BackupFolder(databasePath);
+    const QStringList names = QDir(folder).entryList(QDir::Files);
+    for (const QString& name : names) {
+        if (BackupTime(name).date() == now.date()) {
+            return TAutoResult::NotDue;
+        }
+    }
+    return TakeBackup(databasePath, now, true, copyPath, error, options) ? TAutoResult::Taken
+                                                                         : TAutoResult::Failed;
+}
+
+QList<TBackupInfo> ListBackups(const QString& folder) {
+    QList<TBackupInfo> list;
+    const QDir dir(folder);
+    for (const QFileInfo& file : dir.entryInfoList(QDir::Files)) {
+        TBackupInfo info;
+        info.taken = BackupTime(file.fileName());
+        if (!info.taken.isValid()) {
+            continue;
+        }
+        info.path = file.absoluteFilePath();
+        info.size = file.size();
+        sqlite3* db = nullptr;
+        QString ignored;
+        if (OpenDatabaseFile(info.path, true, &db, &ignored)) {
+            sqlite3_stmt* stmt = nullptr;
+            if (sqlite3_prepare_v2(db, "select count(*) from USERS where ID >= 100", -1, &stmt,
+                                   nullptr) == SQLITE_OK &&
+                sqlite3_step(stmt) == SQLITE_ROW) {
+                info.learners = sqlite3_column_int(stmt, 0);
+            }
+            sqlite3_finalize(stmt);
+            sqlite3_close_v2(db);
+        }
+        list << info;
+    }
+    std::sort(list.begin(), list.end(),
+              [](const TBackupInfo& a, const TBackupInfo& b) { return a.taken > b.taken; });
+    return list;
+}

@@ -1,0 +1,160 @@
+#include "Backup.h"
+
+#include "BackupInternal.h"
+#include "Channels.h"
+#include "platform/Files.h"
+#include "platform/InstanceLock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+// The first lines of PRAGMA integrity_check; "ok" alone when the file is sound.
+QStringList IntegrityProblems(sqlite3* db) {
+    QStringList problems;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "pragma integrity_check(10)", -1, &stmt, nullptr) != SQLITE_OK) {
+        problems << QString::fromUtf8(sqlite3_errmsg(db));
+        return problems;
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        problems << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    }
+    if (rc != SQLITE_DONE) {
+        problems << QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(stmt);
+    if (problems == QStringList{QStringLiteral("ok")}) {
+        problems.clear();
+    }
+    return problems;
+}
+
+int CountLearners(sqlite3* db) {
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray sql = QStringLiteral("select count(*) from USERS where ID >= %1")
+                               .arg(FirstLearnerID)
+                               .toUtf8();
+    int n = -1;
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+        n = sqlite3_column_int(stmt, 0);
+    }
+    sqlite3_finalize(stmt);
+    return n;
+}
+
+// The current database goes into backups/ before it is replaced. A file the online copy
+// cannot read (damaged, the usual reason to restore) is kept byte for byte instead.
+bool KeepCurrent(const QString& databasePath, const QDateTime& now, QString* kept, QString* error) {
+    TBackupError copyError;
+    if (TakeBackup(databasePath, now, false, kept, &copyError)) {
+        return true;
+    }
+    if (copyError.fault != TBackupFault::Source) {
+        *error = QStringLiteral("the current database could not be copied into %1: %2")
+                     .arg(BackupFolder(databasePath), copyError.text);
+        return false;
+    }
+    const QString folder = BackupFolder(databasePath);
+    QString target = QDir(folder).filePath(BackupFileName(now));
+    for (int i = 1; i < 60 && QFileInfo::exists(target); ++i) {
+        target = QDir(folder).filePath(BackupFileName(now.addSecs(i)));
+    }
+    const QString partial = PartialCopyPath(target);
+    QFile::remove(partial);
+    if (!QFile::copy(databasePath, partial) || !SyncFile(partial) ||
+        !ReplaceFile(partial, target)) {
+        QFile::remove(partial);
+        *error = QStringLiteral("the current database could not be copied into %1").arg(folder);
+        return false;
+    }
+    *kept = target;
+    return true;
+}
+
+} // namespace
+
+bool CheckDatabase(const QString& path, QStringList* problems, int* learners) {
+    problems->clear();
+    if (learners != nullptr) {
+        *learners = 0;
+    }
+    sqlite3* db = nullptr;
+    QString text;
+    if (!OpenDatabaseFile(path, true, &db, &text)) {
+        *problems << text;
+        return false;
+    }
+    const QStringList damage = IntegrityProblems(db);
+    if (!damage.isEmpty()) {
+        *problems << QStringLiteral("damaged: %1").arg(damage.join(QStringLiteral("; ")));
+        sqlite3_close_v2(db);
+        return false;
+    }
+    TAdoChannel channel;
+    const QStringList missing =
+        channel.OpenDatabase(path, QString()) ? MissingSchemaParts(channel) : QStringList{};
+    if (!missing.isEmpty()) {
+        *problems << QStringLiteral("not a Tavelo database; it lacks %1")
+                         .arg(missing.join(QStringLiteral(", ")));
+    } else {
+        const int n = CountLearners(db);
+        if (learners != nullptr) {
+            *learners = n;
+        }
+        if (n <= 0) {
+            *problems << QStringLiteral("holds no learner (user id %1 or above)").arg(FirstLearnerID);
+        }
+    }
+    sqlite3_close_v2(db);
+    return problems->isEmpty();
+}
+
+bool RestoreDatabase(const QString& file, const QString& databasePath, const QDateTime& now,
+                     QString* safetyCopy, QString* error) {
+    // Held to the end, so the program cannot start on a half-restored folder either.
+    TInstanceLock lock;
+    if (!lock.Acquire(QString::fromLatin1(kInstanceName))) {
+        *error = QStringLiteral("Tavelo is running; quit it (tray menu 退出) and restore again");
+        return false;
+    }
+    if (QFileInfo(file).canonicalFilePath() == QFileInfo(databasePath).canonicalFilePath()) {
+        *error = QStringLiteral("%1 is the database itself").arg(file);
+        return false;
+    }
+    const QString folder = QFileInfo(databasePath).absolutePath();
+    RemoveAbandonedPartials(folder);
+    // The candidate is copied beside the database and checked there: what is checked is
+    // exactly what replaces the database, whatever happens to file meanwhile.
+    const QString staged = PartialCopyPath(databasePath);
+    QFile::remove(staged);
+    TBackupError copyError;
+    if (!CopyDatabase(file, staged, &copyError)) {
+        *error = QStringLiteral("%1 cannot be restored: %2").arg(file, copyError.text);
+        return false;
+    }
+    QStringList problems;
+    if (!CheckDatabase(staged, &problems)) {
+        QFile::remove(staged);
+        *error = QStringLiteral("%1 cannot be restored: %2")
+                     .arg(file, problems.join(QStringLiteral("; ")));
+        return false;
+    }
+    safetyCopy->clear();
+    if (QFileInfo::exists(databasePath) && !KeepCurrent(databasePath, now, safetyCopy, error)) {
+        QFile::remove(staged);
+        return false;
+    }
+    if (!ReplaceFile(staged, databasePath)) {
+        QFile::remove(staged);
+        *error = QStringLiteral("%1 cannot be replaced").arg(databasePath);
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}

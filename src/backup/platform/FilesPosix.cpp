@@ -1,0 +1,40 @@
+#include "Files.h"
+
+#include <QFile>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+bool SyncPath(const QString& path, int flags) {
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+} // namespace
+
+bool SyncFile(const QString& path) {
+    return SyncPath(path, O_RDONLY);
+}
+
+bool SyncFolder(const QString& path) {
+    return SyncPath(path, O_RDONLY | O_DIRECTORY);
+}
+
+bool ReplaceFile(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
+           0;
+}
+
+bool ProcessRuns(qint64 pid) {
+    if (pid <= 0) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}

@@ -1,0 +1,40 @@
+#include "Files.h"
+
+#include <windows.h>
+
+namespace {
+std::wstring Wide(const QString& path) {
+    return path.toStdWString();
+}
+} // namespace
+
+bool SyncFile(const QString& path) {
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool ok = FlushFileBuffers(h) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+// MoveFileEx with MOVEFILE_WRITE_THROUGH makes the rename durable itself.
+bool SyncFolder(const QString&) {
+    return true;
+}
+
+bool ReplaceFile(const QString& from, const QString& to) {
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool ProcessRuns(qint64 pid) {
+    HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (h == nullptr) {
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    const bool running = WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+    CloseHandle(h);
+    return running;
+}

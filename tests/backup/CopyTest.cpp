@@ -1,0 +1,150 @@
+#include "Backup.h"
+#include "BackupFixture.h"
+#include "Channels.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <atomic>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using CopyTest = BackupTest;
+
+TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
+    // Each transaction of the writer raises every ability by one: a consistent copy holds
+    // a single ability value, whatever moment it shows.
+    db.Exec(QStringLiteral("update Recite set ABILITY = 0"));
+    std::atomic<bool> copying{false};
+    std::atomic<bool> done{false};
+    std::atomic<int> commitsDuringCopy{0};
+    std::thread writer([&] {
+        sqlite3* w = nullptr;
+        sqlite3_open_v2(db.Path().toUtf8().constData(), &w, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(w, 5000);
+        while (!copying) {
+            std::this_thread::yield();
+        }
+        for (int i = 0; i < 20 && !done; ++i) {
+            if (sqlite3_exec(w, "begin; update Recite set ABILITY = ABILITY + 1; commit",
+                             nullptr, nullptr, nullptr) == SQLITE_OK) {
+                ++commitsDuringCopy;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        sqlite3_close_v2(w);
+    });
+    const QString target = QDir(db.Dir()).filePath(QStringLiteral("copy.mdb"));
+    TCopyOptions options;
+    options.pagesPerStep = 2; // many steps, so the writer gets in between them
+    options.progress = [&](int, int) { copying = true; };
+    TBackupError error;
+    const bool ok = CopyDatabase(db.Path(), target, &error, options);
+    done = true;
+    writer.join();
+    ASSERT_TRUE(ok) << error.text.toStdString();
+    EXPECT_GT(commitsDuringCopy.load(), 0);
+
+    QStringList problems;
+    EXPECT_TRUE(CheckDatabase(target, &problems)) << problems.join(u';').toStdString();
+    TAdoChannel copy;
+    ASSERT_TRUE(copy.OpenDatabase(target, QString()));
+    TAdoQuery* q = copy.OpenQuery(
+        QStringLiteral("select count(distinct ABILITY) as N, count(*) as C from Recite"), 1);
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q->AsInteger(QStringLiteral("N")), 1);
+    EXPECT_EQ(q->AsInteger(QStringLiteral("C")), 700);
+    EXPECT_EQ(Names(db.Dir()).filter(QStringLiteral(".part")), QStringList{});
+}
+
+TEST_F(CopyTest, AKilledCopyLeavesNothingThatLooksLikeACopy) {
+    const QString folder = BackupFolder(db.Path());
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TCopyOptions options;
+        options.pagesPerStep = 4;
+        options.progress = [&](int copied, int total) {
+            if (copied * 2 >= total) {
+                (void)!write(ready[1], "h", 1);
+                pause(); // half-way: wait here to be killed
+            }
+        };
+        TBackupError error;
+        TakeBackup(db.Path(), QDateTime(QDate(2026, 5, 1), QTime(8, 0)), true, nullptr, &error,
+                   options);
+        _exit(0);
+    }
+    char half = 0;
+    ASSERT_EQ(read(ready[0], &half, 1), 1);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+
+    const QStringList left = Names(folder);
+    ASSERT_EQ(left.size(), 1) << "the partial file of the killed copy";
+    EXPECT_TRUE(IsPartialCopyName(left.first()));
+    EXPECT_FALSE(BackupTime(left.first()).isValid());
+    EXPECT_TRUE(ListBackups(folder).isEmpty());
+
+    // The next copy clears what the dead one left.
+    QString copy;
+    TBackupError error;
+    ASSERT_TRUE(TakeBackup(db.Path(), QDateTime(QDate(2026, 5, 1), QTime(9, 0)), true, &copy,
+                           &error));
+    EXPECT_EQ(Names(folder), QStringList{QStringLiteral("Tavelo-20260501-090000.mdb")});
+    EXPECT_EQ(Snapshot(copy), Snapshot(db.Path()));
+}
+
+TEST_F(CopyTest, OneAutomaticCopyPerDay) {
+    const QString folder = BackupFolder(db.Path());
+    const QDateTime morning(QDate(2026, 3, 9), QTime(7, 5, 9));
+    QString copy;
+    TBackupError error;
+    EXPECT_EQ(BackupIfDue(db.Path(), morning, &copy, &error), TAutoResult::Taken);
+    EXPECT_EQ(QFileInfo(copy).fileName(), QStringLiteral("Tavelo-20260309-070509.mdb"));
+    EXPECT_EQ(BackupIfDue(db.Path(), morning.addSecs(3600 * 16), &copy, &error),
+              TAutoResult::NotDue);
+    EXPECT_EQ(BackupIfDue(db.Path(), morning.addDays(1), &copy, &error), TAutoResult::Taken);
+    EXPECT_EQ(ListBackups(folder).size(), 2);
+    EXPECT_EQ(ListBackups(folder).first().learners, 2);
+
+    // A copy on demand in the same second takes the next name.
+    ASSERT_TRUE(TakeBackup(db.Path(), morning.addDays(1), true, &copy, &error));
+    EXPECT_EQ(QFileInfo(copy).fileName(), QStringLiteral("Tavelo-20260310-070510.mdb"));
+}
+
+TEST_F(CopyTest, FailuresSayWhy) {
+    TBackupError error;
+    // A file where the folder should be: the folder cannot be made (also as root).
+    QFile blocker(BackupFolder(db.Path()));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_EQ(BackupIfDue(db.Path(), QDateTime::currentDateTime(), nullptr, &error),
+              TAutoResult::Failed);
+    EXPECT_EQ(error.fault, TBackupFault::NotWritable);
+
+    const QString other = QDir(db.Dir()).filePath(QStringLiteral("other.mdb"));
+    EXPECT_FALSE(CopyDatabase(QDir(db.Dir()).filePath(QStringLiteral("none.mdb")), other, &error));
+    EXPECT_EQ(error.fault, TBackupFault::Source);
+    EXPECT_FALSE(CopyDatabase(db.Path(), db.Path(), &error));
+    EXPECT_EQ(error.fault, TBackupFault::Exists);
+
+    std::atomic<bool> cancel{true};
+    TCopyOptions options;
+    options.cancel = &cancel;
+    EXPECT_FALSE(CopyDatabase(db.Path(), other, &error, options));
+    EXPECT_EQ(error.fault, TBackupFault::Cancelled);
+    EXPECT_FALSE(QFileInfo::exists(other));
+    EXPECT_EQ(Names(db.Dir()).filter(QStringLiteral(".part")), QStringList{});
+}
+
+} // namespace

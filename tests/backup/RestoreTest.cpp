@@ -1,0 +1,176 @@
+#include "Backup.h"
+#include "BackupFixture.h"
+#include "Channels.h"
+#include "platform/InstanceLock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using RestoreTest = BackupTest;
+
+const QDateTime kMorning(QDate(2026, 6, 1), QTime(8, 0));
+
+TEST_F(RestoreTest, RestoreRoundTripsEveryTable) {
+    QString copy;
+    TBackupError error;
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &copy, &error)) << error.text.toStdString();
+    const QStringList before = Snapshot(db.Path());
+    ASSERT_GT(before.size(), 1000);
+
+    // A bad day: a learner deleted, progress overwritten, a book gone.
+    db.Exec(QStringLiteral("delete from Recite where USER_ID = 101"));
+    db.Exec(QStringLiteral("delete from USERS where ID = 101"));
+    db.Exec(QStringLiteral("update Recite set ABILITY = 0"));
+    db.Exec(QStringLiteral("delete from Book where BOOK_ID = 2"));
+    const QStringList bad = Snapshot(db.Path());
+    ASSERT_NE(bad, before);
+
+    QString safety;
+    QString message;
+    ASSERT_TRUE(RestoreDatabase(copy, db.Path(), kMorning.addSecs(3600), &safety, &message))
+        << message.toStdString();
+    EXPECT_EQ(Snapshot(db.Path()), before);
+    EXPECT_EQ(Snapshot(safety), bad) << "the database before the restore is kept";
+    EXPECT_EQ(QFileInfo(safety).fileName(), QStringLiteral("Tavelo-20260601-090000.mdb"));
+    EXPECT_EQ(Names(db.Dir()).filter(QStringLiteral(".part")), QStringList{});
+    QStringList problems;
+    EXPECT_TRUE(CheckDatabase(db.Path(), &problems));
+}
+
+// What a file must not be to replace the database.
+struct TRefusal {
+    const char* name;
+    std::function<void(const QString& path, const QString& good)> make;
+    const char* says;
+};
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+TEST_F(RestoreTest, RestoreRefusesUnusableFilesAndLeavesTheDatabaseUntouched) {
+    QString good;
+    TBackupError error;
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
+    const QList<TRefusal> refusals = {
+        {"missing", [](const QString&, const QString&) {}, "does not exist"},
+        {"foreign", [](const QString& p, const QString&) { Write(p, QByteArray("Standard Jet DB ").repeated(512)); },
+         "not an SQLite database"},
+        {"incomplete",
+         [](const QString& p, const QString& g) { Write(p, Bytes(g).left(Bytes(g).size() / 2)); },
+         "damaged"},
+        {"damaged",
+         [](const QString& p, const QString& g) {
+             QByteArray b = Bytes(g);
+             b.replace(b.size() / 2, 4096, QByteArray(4096, '\x5a'));
+             Write(p, b);
+         },
+         "damaged"},
+        {"without the tables",
+         [](const QString& p, const QString&) {
+             TAdoChannel c;
+             Write(p, QByteArray());
+             ASSERT_TRUE(c.OpenDatabase(p, QString()));
+             ASSERT_TRUE(c.Execute(QStringLiteral("create table USERS (ID integer, NAME text)")));
+         },
+         "lacks USERS.CIPHER, USERS.IsPower, CONFIG"},
+        {"without learners",
+         [](const QString& p, const QString& g) {
+             Write(p, Bytes(g));
+             TAdoChannel c;
+             ASSERT_TRUE(c.OpenDatabase(p, QString()));
+             ASSERT_TRUE(c.Execute(QStringLiteral("delete from USERS where ID >= 100")));
+         },
+         "no learner"},
+    };
+    const QByteArray current = Bytes(db.Path());
+    for (const TRefusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        const QString file = QDir(db.Dir()).filePath(QStringLiteral("candidate.mdb"));
+        QFile::remove(file);
+        r.make(file, good);
+        QString safety;
+        QString message;
+        EXPECT_FALSE(RestoreDatabase(file, db.Path(), kMorning.addSecs(60), &safety, &message));
+        EXPECT_TRUE(message.contains(QLatin1String(r.says))) << message.toStdString();
+        EXPECT_EQ(Bytes(db.Path()), current);
+        EXPECT_EQ(ListBackups(BackupFolder(db.Path())).size(), 1) << "no copy taken in vain";
+        EXPECT_EQ(Names(db.Dir()).filter(QStringLiteral(".part")), QStringList{});
+        QStringList problems;
+        EXPECT_FALSE(CheckDatabase(file, &problems));
+    }
+}
+
+TEST_F(RestoreTest, RestoreRefusesWhileTheProgramRuns) {
+    QString good;
+    TBackupError error;
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
+    db.Exec(QStringLiteral("update Recite set ABILITY = 99"));
+    const QByteArray current = Bytes(db.Path());
+    {
+        TInstanceLock program;
+        ASSERT_TRUE(program.Acquire(QString::fromLatin1(kInstanceName)));
+        QString safety;
+        QString message;
+        EXPECT_FALSE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message));
+        EXPECT_TRUE(message.contains(QLatin1String("running"))) << message.toStdString();
+        EXPECT_EQ(Bytes(db.Path()), current);
+    }
+    QString safety;
+    QString message;
+    EXPECT_TRUE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message))
+        << message.toStdString();
+}
+
+TEST_F(RestoreTest, ADamagedDatabaseIsKeptAsItWasBeforeItIsReplaced) {
+    QString good;
+    TBackupError error;
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
+    const QStringList before = Snapshot(good);
+    const QByteArray garbage = QByteArray("not a database any more ").repeated(100);
+    Write(db.Path(), garbage);
+    QString safety;
+    QString message;
+    ASSERT_TRUE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message))
+        << message.toStdString();
+    EXPECT_EQ(Bytes(safety), garbage);
+    EXPECT_EQ(Snapshot(db.Path()), before);
+}
+
+TEST_F(RestoreTest, TheCommandsGiveAVerdictAndAnExitCode) {
+    const auto admin = [&](const QStringList& args, QString* out) {
+        QProcess p;
+        p.start(QStringLiteral(TAVELO_ADMIN), QStringList{QStringLiteral("--db"), db.Path()} + args);
+        p.waitForFinished(60000);
+        *out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString out;
+    EXPECT_EQ(admin({QStringLiteral("check")}, &out), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QLatin1String("ok"))) << out.toStdString();
+    EXPECT_EQ(admin({QStringLiteral("backup")}, &out), 0) << out.toStdString();
+    EXPECT_EQ(admin({QStringLiteral("list-backups")}, &out), 0);
+    EXPECT_TRUE(out.contains(QLatin1String("2 learners"))) << out.toStdString();
+    const QString name = ListBackups(BackupFolder(db.Path())).value(0).path;
+    EXPECT_TRUE(out.contains(QFileInfo(name).fileName())) << out.toStdString();
+
+    const QString foreign = QDir(db.Dir()).filePath(QStringLiteral("notes.txt"));
+    Write(foreign, "just text");
+    EXPECT_EQ(admin({QStringLiteral("check"), foreign}, &out), 1);
+    EXPECT_TRUE(out.contains(QLatin1String("NOT usable"))) << out.toStdString();
+    EXPECT_EQ(admin({QStringLiteral("restore"), foreign}, &out), 1);
+    EXPECT_TRUE(out.contains(QLatin1String("unchanged"))) << out.toStdString();
+    // A bare name from the list is found in backups/.
+    EXPECT_EQ(admin({QStringLiteral("restore"), QFileInfo(name).fileName()}, &out), 0)
+        << out.toStdString();
+}
+
+} // namespace
