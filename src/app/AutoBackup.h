@@ -22,6 +22,8 @@ public:
     TAutoBackup(const TAutoBackup&) = delete;
     TAutoBackup& operator=(const TAutoBackup&) = delete;
 
+    // Copies through the program's own connection to the database (see TCopyOptions).
+    void ShareConnection(sqlite3* connection) { connection_ = connection; }
     // Checks now, then every minute.
     void Start();
     // Starts the day's copy unless this day was seen already or a copy runs.
@@ -41,6 +43,7 @@ private:
     QTimer* tmBackup = nullptr;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
+    sqlite3* connection_ = nullptr;
     QDate lastDay_;
     TAutoResult lastResult_ = TAutoResult::NotDue;
     bool running_ = false;

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     window.show();
     // The day's copy of the database, once the window is up; off the GUI thread.
     TAutoBackup backup(QDir(dir).filePath(QString::fromLatin1(kDatabaseFileName)), SystemClock());
+    backup.ShareConnection(window.Engine()->Channel->Handle());
     QTimer::singleShot(0, &backup, &TAutoBackup::Start);
     return QApplication::exec();
 }

@@ -15,8 +15,12 @@ namespace {
 // A writer that keeps changing the database restarts the copy; after this many restarts
 // (or steps that found the file locked for the whole busy timeout) the copy gives up.
 constexpr int kMaxRestarts = 100;
-constexpr int kMaxBusySteps = 3;
 constexpr int kBusyTimeoutMs = 5000;
+// A step that finds the source locked (by another process, or by a transaction of the shared
+// connection) is tried again after a pause, for about the busy timeout.
+constexpr int kRetryPauseMs = 5;
+constexpr int kMaxBusySteps = kBusyTimeoutMs / kRetryPauseMs;
+constexpr int kSharedPauseMs = 1;
 
 const char kPartialSuffix[] = ".part";
 
@@ -52,7 +56,8 @@ QString SqliteText(sqlite3* db) {
 }
 
 // The page-by-page copy into an open, empty destination.
-bool RunBackup(sqlite3* src, sqlite3* dest, const TCopyOptions& options, TBackupError* error) {
+bool RunBackup(sqlite3* src, sqlite3* dest, bool shared, const TCopyOptions& options,
+               TBackupError* error) {
     sqlite3_backup* backup = sqlite3_backup_init(dest, "main", src, "main");
     if (backup == nullptr) {
         return Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
@@ -74,7 +79,8 @@ bool RunBackup(sqlite3* src, sqlite3* dest, const TCopyOptions& options, TBackup
             if (++busySteps > kMaxBusySteps) {
                 break;
             }
-            continue; // the source's busy timeout has waited already
+            sqlite3_sleep(kRetryPauseMs);
+            continue;
         }
         if (rc != SQLITE_OK) {
             break;
@@ -91,6 +97,11 @@ bool RunBackup(sqlite3* src, sqlite3* dest, const TCopyOptions& options, TBackup
             const int total = sqlite3_backup_pagecount(backup);
             options.progress(total - remaining, total);
         }
+        // The connection's mutex is not fair: without a pause the copy would take it again at
+        // once, and the program's statements would wait for many steps instead of one.
+        if (shared) {
+            sqlite3_sleep(kSharedPauseMs);
+        }
     }
     // finish reports the first error of the copy; a copy given up on busy reports none.
     const int finished = sqlite3_backup_finish(backup);
@@ -102,8 +113,9 @@ bool RunBackup(sqlite3* src, sqlite3* dest, const TCopyOptions& options, TBackup
         return Fail(error, TBackupFault::Busy,
                     QStringLiteral("the database stayed locked or kept changing"));
     }
-    const QString text = sqlite3_errcode(dest) != SQLITE_OK ? SqliteText(dest)
-                                                            : QString::fromUtf8(sqlite3_errstr(code));
+    const QString text = sqlite3_errcode(dest) != SQLITE_OK
+                             ? SqliteText(dest)
+                             : QString::fromUtf8(sqlite3_errstr(code));
     return Fail(error, FaultOf(code), text);
 }
 
@@ -118,13 +130,14 @@ QString PartialCopyPath(const QString& target) {
 }
 
 bool IsPartialCopyName(const QString& fileName) {
-    return fileName.startsWith(QLatin1Char('.')) && fileName.endsWith(QLatin1String(kPartialSuffix));
+    return fileName.startsWith(QLatin1Char('.')) &&
+           fileName.endsWith(QLatin1String(kPartialSuffix));
 }
 
 void RemoveAbandonedPartials(const QString& folder) {
     const QDir dir(folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral(".*") + QLatin1String(kPartialSuffix)}, QDir::Files | QDir::Hidden);
+    const QStringList names = dir.entryList({QStringLiteral(".*") + QLatin1String(kPartialSuffix)},
+                                            QDir::Files | QDir::Hidden);
     for (const QString& name : names) {
         // ".<target>.<pid>.part": the process that writes it is named in it.
         const QString stem = name.chopped(static_cast<qsizetype>(sizeof kPartialSuffix - 1));
@@ -152,11 +165,13 @@ bool OpenDatabaseFile(const QString& path, bool readOnly, sqlite3** db, QString*
     sqlite3_extended_result_codes(*db, 1);
     sqlite3_busy_timeout(*db, kBusyTimeoutMs);
     // Opening is lazy; reading the catalogue proves the file is a database at all.
-    const int rc = sqlite3_exec(*db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+    const int rc =
+        sqlite3_exec(*db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
-        *error = ((rc & 0xff) == SQLITE_CORRUPT ? QStringLiteral("%1 is damaged (%2)")
-                                                : QStringLiteral("%1 is not an SQLite database (%2)"))
-                     .arg(path, SqliteText(*db));
+        *error =
+            ((rc & 0xff) == SQLITE_CORRUPT ? QStringLiteral("%1 is damaged (%2)")
+                                           : QStringLiteral("%1 is not an SQLite database (%2)"))
+                .arg(path, SqliteText(*db));
         sqlite3_close_v2(*db);
         *db = nullptr;
         return false;
@@ -164,16 +179,21 @@ bool OpenDatabaseFile(const QString& path, bool readOnly, sqlite3** db, QString*
     return true;
 }
 
+bool SharableConnection(sqlite3* connection) {
+    return connection != nullptr && sqlite3_db_mutex(connection) != nullptr;
+}
+
 bool CopyDatabase(const QString& source, const QString& target, TBackupError* error,
                   const TCopyOptions& options) {
     if (QFileInfo::exists(target)) {
         return Fail(error, TBackupFault::Exists, QStringLiteral("%1 exists already").arg(target));
     }
-    sqlite3* src = nullptr;
+    const bool shared = SharableConnection(options.connection);
+    sqlite3* src = shared ? options.connection : nullptr;
     QString text;
     // Read-write, so that a journal left by a crash is rolled back rather than copied;
     // nothing else is written to the source.
-    if (!OpenDatabaseFile(source, false, &src, &text)) {
+    if (!shared && !OpenDatabaseFile(source, false, &src, &text)) {
         return Fail(error, TBackupFault::Source, text);
     }
     const QString partial = PartialCopyPath(target);
@@ -188,9 +208,9 @@ bool CopyDatabase(const QString& source, const QString& target, TBackupError* er
         sqlite3_extended_result_codes(dest, 1);
         // The partial file is thrown away on any failure: no journal needed; it is made
         // durable once, before the rename.
-        sqlite3_exec(dest, "pragma journal_mode = off; pragma synchronous = off", nullptr,
-                     nullptr, nullptr);
-        ok = RunBackup(src, dest, options, error);
+        sqlite3_exec(dest, "pragma journal_mode = off; pragma synchronous = off", nullptr, nullptr,
+                     nullptr);
+        ok = RunBackup(src, dest, shared, options, error);
         // A copy of a database in WAL mode would otherwise need a WAL file beside it.
         if (ok && sqlite3_exec(dest, "pragma journal_mode = delete", nullptr, nullptr, nullptr) !=
                       SQLITE_OK) {
@@ -198,7 +218,9 @@ bool CopyDatabase(const QString& source, const QString& target, TBackupError* er
         }
     }
     sqlite3_close_v2(dest);
-    sqlite3_close_v2(src);
+    if (!shared) {
+        sqlite3_close_v2(src);
+    }
     const QString folder = QFileInfo(target).absolutePath();
     if (ok && !SyncFile(partial)) {
         ok = Fail(error, TBackupFault::Other, QStringLiteral("%1 cannot be flushed").arg(partial));

@@ -10,6 +10,8 @@
 #include <atomic>
 #include <functional>
 
+struct sqlite3;
+
 // The name of the single-instance marker of the program.
 inline const char kInstanceName[] = "Tavelo";
 
@@ -45,7 +47,15 @@ struct TCopyOptions {
     const std::atomic<bool>* cancel = nullptr;
     // Called after each step with the pages copied and the pages in all.
     std::function<void(int copied, int total)> progress;
+    // The program's own open connection to the source, to copy through instead of a new one:
+    // its writes then go into the copy as they happen rather than restarting it, and they
+    // wait at most for one step. Used only when SharableConnection says so.
+    sqlite3* connection = nullptr;
 };
+
+// Whether a connection may be used by a copy on another thread meanwhile (SQLite serializes
+// the calls on it).
+bool SharableConnection(sqlite3* connection);
 
 // Copies the database at source into target, which must not exist. The copy is written
 // under a hidden temporary name beside target, made durable, and renamed when complete, so

@@ -36,9 +36,8 @@ QStringList IntegrityProblems(sqlite3* db) {
 
 int CountLearners(sqlite3* db) {
     sqlite3_stmt* stmt = nullptr;
-    const QByteArray sql = QStringLiteral("select count(*) from USERS where ID >= %1")
-                               .arg(FirstLearnerID)
-                               .toUtf8();
+    const QByteArray sql =
+        QStringLiteral("select count(*) from USERS where ID >= %1").arg(FirstLearnerID).toUtf8();
     int n = -1;
     if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK &&
         sqlite3_step(stmt) == SQLITE_ROW) {
@@ -108,7 +107,8 @@ bool CheckDatabase(const QString& path, QStringList* problems, int* learners) {
             *learners = n;
         }
         if (n <= 0) {
-            *problems << QStringLiteral("holds no learner (user id %1 or above)").arg(FirstLearnerID);
+            *problems
+                << QStringLiteral("holds no learner (user id %1 or above)").arg(FirstLearnerID);
         }
     }
     sqlite3_close_v2(db);

@@ -1,4 +1,5 @@
 #include "AutoBackup.h"
+#include "Channels.h"
 #include "Prompts.h"
 #include "TestDatabase.h"
 
@@ -62,6 +63,7 @@ protected:
 
 TEST_F(AutoBackupTest, OneCopyAtStartAndOneOnEachNewDay) {
     TAutoBackup backup(db.Path(), [this] { return now; });
+    backup.ShareConnection(db.Channel().Handle()); // as the program does
     backup.Start();
     ASSERT_TRUE(WaitIdle(backup));
     EXPECT_EQ(Copies(), QStringList{QStringLiteral("Tavelo-20260401-073000.mdb")});
@@ -95,10 +97,9 @@ TEST_F(AutoBackupTest, AFailureIsReportedOnceAndTheProgramGoesOn) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown.first().caption, QStringLiteral("提示"));
     EXPECT_EQ(shown.first().buttons, TMsgButtons::Ok);
-    EXPECT_EQ(shown.first().text,
-              QStringLiteral("数据库自动备份失败（备份文件夹无法写入）：%1\n"
-                             "学习记录未受影响，程序照常运行。")
-                  .arg(BackupFolder(db.Path())));
+    EXPECT_EQ(shown.first().text, QStringLiteral("数据库自动备份失败（备份文件夹无法写入）：%1\n"
+                                                 "学习记录未受影响，程序照常运行。")
+                                      .arg(BackupFolder(db.Path())));
 
     // Once a copy succeeds again, a new failure is reported again.
     Block(false);
@@ -117,6 +118,7 @@ TEST_F(AutoBackupTest, EndingTheProgramDuringACopyLeavesNoPartialFile) {
     db.Subscribe(100, 1, 1);
     {
         TAutoBackup backup(db.Path(), [this] { return now; });
+        backup.ShareConnection(db.Channel().Handle());
         backup.CheckDay();
         EXPECT_TRUE(backup.Busy());
     }

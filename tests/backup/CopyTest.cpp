@@ -31,8 +31,8 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
             std::this_thread::yield();
         }
         for (int i = 0; i < 20 && !done; ++i) {
-            if (sqlite3_exec(w, "begin; update Recite set ABILITY = ABILITY + 1; commit",
-                             nullptr, nullptr, nullptr) == SQLITE_OK) {
+            if (sqlite3_exec(w, "begin; update Recite set ABILITY = ABILITY + 1; commit", nullptr,
+                             nullptr, nullptr) == SQLITE_OK) {
                 ++commitsDuringCopy;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -60,6 +60,43 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
     EXPECT_EQ(q->AsInteger(QStringLiteral("N")), 1);
     EXPECT_EQ(q->AsInteger(QStringLiteral("C")), 700);
     EXPECT_EQ(Names(db.Dir()).filter(QStringLiteral(".part")), QStringList{});
+}
+
+TEST_F(CopyTest, WritesThroughTheSharedConnectionGoIntoTheCopyWithoutRestartingIt) {
+    ASSERT_TRUE(SharableConnection(db.Channel().Handle()));
+    std::atomic<int> phase{0}; // 1: the copy is half-way, 2: the program has written
+    int restarts = 0;
+    int lastCopied = 0;
+    TCopyOptions options;
+    options.connection = db.Channel().Handle();
+    options.pagesPerStep = 2;
+    options.progress = [&](int copied, int total) {
+        restarts += copied < lastCopied ? 1 : 0;
+        lastCopied = copied;
+        if (phase == 0 && copied * 2 >= total) {
+            phase = 1;
+            while (phase != 2) {
+                std::this_thread::yield();
+            }
+        }
+    };
+    const QString target = QDir(db.Dir()).filePath(QStringLiteral("copy.mdb"));
+    bool ok = false;
+    TBackupError error;
+    std::thread copier([&] { ok = CopyDatabase(db.Path(), target, &error, options); });
+    while (phase != 1) {
+        std::this_thread::yield();
+    }
+    // Pages on both sides of the half-way mark change.
+    db.Exec(QStringLiteral("update Recite set ABILITY = 77"));
+    db.Exec(QStringLiteral("insert into BookStore(BookID, BookDesc) values(9, 'late')"));
+    phase = 2;
+    copier.join();
+    ASSERT_TRUE(ok) << error.text.toStdString();
+    EXPECT_EQ(restarts, 0);
+    EXPECT_EQ(Snapshot(target), Snapshot(db.Path()));
+    QStringList problems;
+    EXPECT_TRUE(CheckDatabase(target, &problems)) << problems.join(u';').toStdString();
 }
 
 TEST_F(CopyTest, AKilledCopyLeavesNothingThatLooksLikeACopy) {
@@ -98,8 +135,8 @@ TEST_F(CopyTest, AKilledCopyLeavesNothingThatLooksLikeACopy) {
     // The next copy clears what the dead one left.
     QString copy;
     TBackupError error;
-    ASSERT_TRUE(TakeBackup(db.Path(), QDateTime(QDate(2026, 5, 1), QTime(9, 0)), true, &copy,
-                           &error));
+    ASSERT_TRUE(
+        TakeBackup(db.Path(), QDateTime(QDate(2026, 5, 1), QTime(9, 0)), true, &copy, &error));
     EXPECT_EQ(Names(folder), QStringList{QStringLiteral("Tavelo-20260501-090000.mdb")});
     EXPECT_EQ(Snapshot(copy), Snapshot(db.Path()));
 }

@@ -62,7 +62,10 @@ TEST_F(RestoreTest, RestoreRefusesUnusableFilesAndLeavesTheDatabaseUntouched) {
     ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
     const QList<TRefusal> refusals = {
         {"missing", [](const QString&, const QString&) {}, "does not exist"},
-        {"foreign", [](const QString& p, const QString&) { Write(p, QByteArray("Standard Jet DB ").repeated(512)); },
+        {"foreign",
+         [](const QString& p, const QString&) {
+             Write(p, QByteArray("Standard Jet DB ").repeated(512));
+         },
          "not an SQLite database"},
         {"incomplete",
          [](const QString& p, const QString& g) { Write(p, Bytes(g).left(Bytes(g).size() / 2)); },
@@ -148,7 +151,8 @@ TEST_F(RestoreTest, ADamagedDatabaseIsKeptAsItWasBeforeItIsReplaced) {
 TEST_F(RestoreTest, TheCommandsGiveAVerdictAndAnExitCode) {
     const auto admin = [&](const QStringList& args, QString* out) {
         QProcess p;
-        p.start(QStringLiteral(TAVELO_ADMIN), QStringList{QStringLiteral("--db"), db.Path()} + args);
+        p.start(QStringLiteral(TAVELO_ADMIN),
+                QStringList{QStringLiteral("--db"), db.Path()} + args);
         p.waitForFinished(60000);
         *out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
         return p.exitCode();

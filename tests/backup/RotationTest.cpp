@@ -72,12 +72,11 @@ TEST(Rotation, KeepsTenDaysAndTwelveMonthsAcrossAYear) {
                       QDate(2026, 5, 31), QDate(2026, 4, 30), QDate(2026, 3, 31),
                       QDate(2026, 2, 28), QDate(2026, 1, 31)})},
         // A year on, January 2026 has left the twelve months; February goes a month later.
-        {QDate(2027, 1, 3),
-         Newest(Days(QDate(2026, 12, 25), QDate(2027, 1, 3)) +
-                QList{QDate(2026, 11, 30), QDate(2026, 10, 31), QDate(2026, 9, 30),
-                      QDate(2026, 8, 31), QDate(2026, 7, 31), QDate(2026, 6, 30),
-                      QDate(2026, 5, 31), QDate(2026, 4, 30), QDate(2026, 3, 31),
-                      QDate(2026, 2, 28)})},
+        {QDate(2027, 1, 3), Newest(Days(QDate(2026, 12, 25), QDate(2027, 1, 3)) +
+                                   QList{QDate(2026, 11, 30), QDate(2026, 10, 31),
+                                         QDate(2026, 9, 30), QDate(2026, 8, 31), QDate(2026, 7, 31),
+                                         QDate(2026, 6, 30), QDate(2026, 5, 31), QDate(2026, 4, 30),
+                                         QDate(2026, 3, 31), QDate(2026, 2, 28)})},
         {QDate(2027, 2, 5),
          Newest(Days(QDate(2027, 1, 27), QDate(2027, 2, 5)) +
                 QList{QDate(2026, 12, 31), QDate(2026, 11, 30), QDate(2026, 10, 31),

@@ -127,7 +127,8 @@ bool RunBackupCommand(const QString& command, const QStringList& args, const QSt
     if (command == QLatin1String("backup")) {
         *exitCode = Backup(args, db);
     } else if (command == QLatin1String("list-backups")) {
-        *exitCode = args.isEmpty() ? ListCopies(db) : Fail(QStringLiteral("list-backups takes no arguments"));
+        *exitCode = args.isEmpty() ? ListCopies(db)
+                                   : Fail(QStringLiteral("list-backups takes no arguments"));
     } else if (command == QLatin1String("check")) {
         *exitCode = Check(args, db);
     } else if (command == QLatin1String("restore")) {

@@ -28,8 +28,7 @@ bool SyncFolder(const QString& path) {
 }
 
 bool ReplaceFile(const QString& from, const QString& to) {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 bool ProcessRuns(qint64 pid) {
