@@ -40,7 +40,9 @@ int main(int argc, char** argv) {
     setup.player = std::make_unique<TLibraryPlayer>();
     TfrmRecite window(std::move(setup));
     window.show();
-    // The day's copy of the database, once the window is up; off the GUI thread.
+    // The day's copy of the database, once the window is up; off the GUI thread, through the
+    // engine's connection. Declared after the window, so a running copy stops before the
+    // window closes that connection.
     TAutoBackup backup(QDir(dir).filePath(QString::fromLatin1(kDatabaseFileName)), SystemClock());
     backup.ShareConnection(window.Engine()->Channel->Handle());
     QTimer::singleShot(0, &backup, &TAutoBackup::Start);

@@ -123,6 +123,10 @@ bool RestoreDatabase(const QString& file, const QString& databasePath, const QDa
         *error = QStringLiteral("Tavelo is running; quit it (tray menu 退出) and restore again");
         return false;
     }
+    if (!QFileInfo(file).isFile()) {
+        *error = QStringLiteral("%1 does not exist").arg(file);
+        return false;
+    }
     if (QFileInfo(file).canonicalFilePath() == QFileInfo(databasePath).canonicalFilePath()) {
         *error = QStringLiteral("%1 is the database itself").arg(file);
         return false;
