@@ -87,8 +87,9 @@ bool RunBackup(sqlite3* src, sqlite3* dest, bool shared, const TCopyOptions& opt
         }
         busySteps = 0;
         const int remaining = sqlite3_backup_remaining(backup);
-        // Another connection changed the source: the copy started over.
-        if (lastRemaining >= 0 && remaining > lastRemaining && ++restarts > kMaxRestarts) {
+        // Another connection changed the source: the copy started over (a step always
+        // makes progress otherwise).
+        if (lastRemaining >= 0 && remaining >= lastRemaining && ++restarts > kMaxRestarts) {
             rc = SQLITE_BUSY;
             break;
         }
