@@ -31,6 +31,10 @@ QTextStream& Err() {
     return s;
 }
 
+QString Learners(int n) {
+    return n == 1 ? QStringLiteral("1 learner") : QStringLiteral("%1 learners").arg(n);
+}
+
 int Fail(const QString& message) {
     Err() << "tavelo-admin: " << message << Qt::endl;
     return 1;
@@ -72,8 +76,8 @@ int ListCopies(const QString& db) {
     }
     Out() << "copies in " << folder << " (newest first):" << Qt::endl;
     for (const TBackupInfo& b : list) {
-        const QString learners = b.learners < 0 ? QStringLiteral("unreadable")
-                                                : QStringLiteral("%1 learners").arg(b.learners);
+        const QString learners =
+            b.learners < 0 ? QStringLiteral("unreadable") : Learners(b.learners);
         Out() << b.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "  "
               << Size(b.size).rightJustified(9) << "  " << learners.leftJustified(12) << "  "
               << QFileInfo(b.path).fileName() << '\n';
@@ -93,7 +97,7 @@ int Check(const QStringList& args, const QString& db) {
         Out() << file << ": NOT usable: " << problems.join(QStringLiteral("; ")) << Qt::endl;
         return 1;
     }
-    Out() << file << ": ok (intact, all tables, " << learners << " learners)" << Qt::endl;
+    Out() << file << ": ok (intact, all tables, " << Learners(learners) << ")" << Qt::endl;
     return 0;
 }
 
