@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <chrono>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -17,9 +19,9 @@ namespace {
 constexpr int kMaxRestarts = 100;
 constexpr int kBusyTimeoutMs = 5000;
 // A step that finds the source locked (by another process, or by a transaction of the shared
-// connection) is tried again after a pause, for about the busy timeout.
+// connection) is tried again after a pause, until it has been locked for this long.
 constexpr int kRetryPauseMs = 5;
-constexpr int kMaxBusySteps = kBusyTimeoutMs / kRetryPauseMs;
+constexpr auto kMaxLockedTime = std::chrono::milliseconds(2 * kBusyTimeoutMs);
 constexpr int kSharedPauseMs = 1;
 
 const char kPartialSuffix[] = ".part";
@@ -63,7 +65,7 @@ bool RunBackup(sqlite3* src, sqlite3* dest, bool shared, const TCopyOptions& opt
         return Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
     }
     int restarts = 0;
-    int busySteps = 0;
+    std::optional<std::chrono::steady_clock::time_point> lockedSince;
     int lastRemaining = -1;
     int rc = SQLITE_OK;
     while (true) {
@@ -76,7 +78,9 @@ bool RunBackup(sqlite3* src, sqlite3* dest, bool shared, const TCopyOptions& opt
             break;
         }
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-            if (++busySteps > kMaxBusySteps) {
+            const auto now = std::chrono::steady_clock::now();
+            lockedSince = lockedSince.value_or(now);
+            if (now - *lockedSince > kMaxLockedTime) {
                 break;
             }
             sqlite3_sleep(kRetryPauseMs);
@@ -85,7 +89,7 @@ bool RunBackup(sqlite3* src, sqlite3* dest, bool shared, const TCopyOptions& opt
         if (rc != SQLITE_OK) {
             break;
         }
-        busySteps = 0;
+        lockedSince.reset();
         const int remaining = sqlite3_backup_remaining(backup);
         // Another connection changed the source: the copy started over (a step always
         // makes progress otherwise).
