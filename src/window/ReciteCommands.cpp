@@ -236,10 +236,12 @@ void TfrmRecite::HideOnDeactivate() {
     hide();
 }
 
+// Closing the word window, by "退出" or through the window manager (Alt+F4), ends the program.
 void TfrmRecite::closeEvent(QCloseEvent* event) {
     FormClose();
     backdrop_->hide();
     QWidget::closeEvent(event);
+    QCoreApplication::quit();
 }
 
 void TfrmRecite::FormClose() {
@@ -276,5 +278,4 @@ void TfrmRecite::mmiWebsiteClick() {
 
 void TfrmRecite::mmiCloseClick() {
     close();
-    QCoreApplication::quit();
 }
