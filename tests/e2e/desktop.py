@@ -117,8 +117,8 @@ class Display:
 class ProgramFolder:
     """A copy of the program with a database made for the test."""
 
-    def __init__(self, words=("你",), with_database=True, base_time=500, speak=True):
-        self.dir = tempfile.mkdtemp(prefix="tavelo-e2e-")
+    def __init__(self, words=("你",), with_database=True, base_time=500, speak=True, under=None):
+        self.dir = tempfile.mkdtemp(prefix="tavelo-e2e-", dir=under)
         for name in ("tavelo", "tavelo-admin", "libPlayer.so"):
             shutil.copy2(os.path.join(BIN, name), self.dir)
         self.db = os.path.join(self.dir, "Tavelo.mdb")
