@@ -135,15 +135,15 @@ bool InitDatabase(const QString& path, const TInitOptions& options, QString* err
     const QString partial =
         QStringLiteral("%1.%2.part").arg(path).arg(QCoreApplication::applicationPid());
     RemoveDatabaseFiles(partial); // left by an earlier run that was killed
-    if (!CreateDatabaseFile(partial)) {
-        *error = QStringLiteral("cannot create %1").arg(path);
-        return false;
-    }
     bool ok = false;
     try {
-        ok = FillDatabase(partial, options, error);
+        if (!CreateDatabaseFile(partial)) {
+            *error = QStringLiteral("cannot create %1").arg(path);
+        } else {
+            ok = FillDatabase(partial, options, error);
+        }
     } catch (const std::exception& e) {
-        *error = QString::fromUtf8(e.what());
+        *error = QStringLiteral("cannot create %1: %2").arg(path, QString::fromUtf8(e.what()));
     }
     if (ok && !QFile::rename(partial, path)) {
         *error =
