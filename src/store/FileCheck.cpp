@@ -81,9 +81,11 @@ bool FileTakesWrites(const QString& path) {
     return f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly);
 }
 
-// SQLite writes its rollback journal beside the database; a probe file is the one sure test.
+// SQLite writes its rollback journal beside the database (beside the target of a link); a
+// probe file is the one sure test.
 bool FolderTakesWrites(const QString& path) {
-    QTemporaryFile probe(QFileInfo(path).absoluteDir().filePath(QStringLiteral(".probe-XXXXXX")));
+    const QDir folder = QFileInfo(QFileInfo(path).canonicalFilePath()).absoluteDir();
+    QTemporaryFile probe(folder.filePath(QStringLiteral(".probe-XXXXXX")));
     return probe.open();
 }
 
