@@ -78,8 +78,16 @@ bool Run(const QString& program, const QStringList& args, QString* error) {
         return false;
     }
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *error = QStringLiteral("%1 failed: %2")
-                     .arg(program, QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
+        const QString said = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+        *error = QStringLiteral("%1 failed (%2)%3")
+                     .arg(program,
+                          p.state() != QProcess::NotRunning ? QStringLiteral("no answer in 60 s")
+                          : p.exitStatus() != QProcess::NormalExit
+                              ? QStringLiteral("crashed")
+                              : QStringLiteral("exit code %1").arg(p.exitCode()),
+                          said.isEmpty() ? QString() : QStringLiteral(": ") + said);
+        p.kill();
+        p.waitForFinished(1000);
         return false;
     }
     return true;
