@@ -17,4 +17,6 @@ enum class TFileFitness {
 // every later write would fail, so this is asked of the file system directly. The one
 // write ever made is SQLite's own recovery: a transaction that an interrupted writer left
 // in a journal beside the file is rolled back first, as the next writer would do anyway.
+// Call it before this process opens the file otherwise: closing its own probe of the file
+// would drop the POSIX locks another connection of the process held on it.
 TFileFitness CheckDatabaseFile(const QString& path);

@@ -58,5 +58,16 @@ start "database there, no marker" 0 "run --flag"
 rm "$prog/Tavelo.mdb"
 start "then gone" 0 "run, no database"
 
+# A build tree named by TAVELO_PROGRAM_DIR (scripts/run) is an installation of its own.
+tree="$root/tree"
+mkdir "$tree"
+cp "$prog/tavelo-admin" "$prog/tavelo" "$tree/"
+TAVELO_PROGRAM_DIR="$tree" sh "$1" --flag >/dev/null 2>&1 || true
+if [ "$(cat "$tree/log" 2>/dev/null)" != "$(printf '%s\n' "admin init --demo" "run --flag")" ] ||
+  [ ! -e "$tree/first-start.done" ] || [ -e "$prog/Tavelo.mdb" ]; then
+  echo "FAIL build tree: $(cat "$tree/log" 2>/dev/null)" >&2
+  failures=$((failures + 1))
+fi
+
 [ "$failures" -eq 0 ] && echo "launcher: all starts as expected"
 exit "$failures"
