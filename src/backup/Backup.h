@@ -98,9 +98,11 @@ struct TBackupInfo {
 // The copies in folder, newest first.
 QList<TBackupInfo> ListBackups(const QString& folder);
 
-// Whether the file is a database the program can use: an SQLite file whose pages pass
-// PRAGMA integrity_check, holding the six tables with their columns and at least one
-// learner. Reads only. *problems says what is wrong; *learners counts the learners.
+// Whether the file is a database the program can use: the start-up's checks (an SQLite file
+// that passes the quick check and takes writes, in a folder that takes a journal, holding
+// the six tables with their columns and at least one learner) and PRAGMA integrity_check.
+// Writes nothing but SQLite's own recovery of a journal an interrupted writer left.
+// *problems says what is wrong; *learners counts the learners.
 bool CheckDatabase(const QString& path, QStringList* problems, int* learners = nullptr);
 
 // Replaces the database with a copy of file. Refuses while the program runs (the instance

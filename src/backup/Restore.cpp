@@ -83,6 +83,22 @@ bool CheckDatabase(const QString& path, QStringList* problems, int* learners) {
     if (learners != nullptr) {
         *learners = 0;
     }
+    // First the start-up's own check of the file, before any connection of this process is
+    // open on it (closing its probe would drop their locks).
+    switch (QFileInfo(path).isFile() ? CheckDatabaseFile(path) : TFileFitness::Usable) {
+    case TFileFitness::Usable:
+    case TFileFitness::NotDatabase: // said in detail below
+        break;
+    case TFileFitness::Damaged:
+        *problems << QStringLiteral("damaged: SQLite's quick check fails");
+        return false;
+    case TFileFitness::ReadOnlyFile:
+        *problems << QStringLiteral("the file is read-only: progress could not be saved");
+        return false;
+    case TFileFitness::ReadOnlyFolder:
+        *problems << QStringLiteral("its folder is read-only: progress could not be saved");
+        return false;
+    }
     sqlite3* db = nullptr;
     QString text;
     if (!OpenDatabaseFile(path, true, &db, &text)) {

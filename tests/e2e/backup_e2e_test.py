@@ -1,0 +1,51 @@
+#!/usr/bin/python3
+"""End-to-end: the program's daily copy of its database, under a window manager and a tray.
+
+Arguments come from the environment: TAVELO_BIN (the build's bin folder)."""
+import os
+import re
+import sqlite3
+import time
+import unittest
+
+from desktop import EndToEnd, wait_for
+
+TABLES = ("USERS", "CONFIG", "BookStore", "Book", "UserBooks", "Recite")
+COPY_NAME = re.compile(r"^Tavelo-\d{8}-\d{6}\.mdb$")
+
+
+def rows(path):
+    with sqlite3.connect("file:%s?mode=ro" % path, uri=True) as c:
+        return {t: c.execute("select * from %s order by rowid" % t).fetchall() for t in TABLES}
+
+
+class Backup(EndToEnd):
+    tray = True
+
+    def copies(self, folder):
+        backups = os.path.join(folder.dir, "backups")
+        return sorted(os.listdir(backups)) if os.path.isdir(backups) else []
+
+    def test_one_copy_a_day_that_equals_the_database(self):
+        folder = self.folder(speak=False)
+        program, _ = self.start_shown(folder)
+        self.assertTrue(wait_for(lambda: self.copies(folder), 20), program.describe())
+        names = self.copies(folder)
+        self.assertEqual(len(names), 1, names)
+        self.assertRegex(names[0], COPY_NAME)
+        copy = os.path.join(folder.dir, "backups", names[0])
+        with sqlite3.connect("file:%s?mode=ro" % copy, uri=True) as c:
+            self.assertEqual(c.execute("pragma integrity_check").fetchall(), [("ok",)])
+        self.assertEqual(rows(copy), rows(folder.db))
+        self.assertGreater(len(rows(copy)["Book"]), 0)
+        program.close()
+
+        # A second start the same day adds none.
+        again, _ = self.start_shown(folder)
+        time.sleep(3)
+        self.assertIsNone(again.proc.poll(), again.describe())
+        self.assertEqual(self.copies(folder), names)
+
+
+if __name__ == "__main__":
+    unittest.main()
