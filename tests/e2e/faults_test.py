@@ -105,13 +105,12 @@ class Faults(EndToEnd):
         filler = os.path.join(mount, "filler")
 
         def fill():
-            with open(filler, "wb") as f:
+            with open(filler, "wb", buffering=0) as f:
                 try:
                     while True:
                         f.write(b"\0" * 65536)
-                        f.flush()
                 except OSError:
-                    pass
+                    pass  # full
 
         def free():
             if os.path.exists(filler):
