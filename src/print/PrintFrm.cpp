@@ -22,8 +22,7 @@
 
 namespace {
 
-template <typename T>
-T* Named(T* widget, const char* name) {
+template <typename T> T* Named(T* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }

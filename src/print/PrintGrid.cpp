@@ -70,8 +70,8 @@ QVariant TPrintGridModel::headerData(int section, Qt::Orientation orientation, i
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-bool TPrintGridModel::setHeaderData(int section, Qt::Orientation orientation,
-                                    const QVariant& value, int role) {
+bool TPrintGridModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                    int role) {
     if (orientation != Qt::Horizontal || role != Qt::EditRole || section < 0 ||
         section >= titles_.size()) {
         return false;

@@ -16,8 +16,7 @@
 
 namespace {
 
-template <typename T>
-T* Named(T* widget, const char* name) {
+template <typename T> T* Named(T* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
@@ -95,9 +94,8 @@ void TfrmPrintSetup::LoadSettings(const TConfig& settings) {
     chbDate->setChecked(settings.PrintDate == 1);
     chbPage->setChecked(settings.PrintPageNumber == 1);
     const QSignalBlocker quiet(cboPaperType);
-    cboPaperType->setCurrentIndex(settings.PaperType == 0 || settings.PaperType == 1
-                                      ? settings.PaperType
-                                      : -1);
+    cboPaperType->setCurrentIndex(
+        settings.PaperType == 0 || settings.PaperType == 1 ? settings.PaperType : -1);
     udColNum->SetPosition(settings.ColumnCount);
 }
 

@@ -29,19 +29,18 @@ TdmReport::TdmReport() {
 }
 
 QString TdmReport::FormatDate(const QDate& date) {
-    // The separator of the locale's short date: the first character that is not a letter.
+    // The separator of the locale's short date: its first mark between the numbers ("/" when
+    // it has none, as in "d MMM yyyy").
     QString separator = QStringLiteral("/");
     for (const QChar c : QLocale::system().dateFormat(QLocale::ShortFormat)) {
-        if (!c.isLetter() && c != QLatin1Char('\'')) {
+        if (!c.isLetterOrNumber() && !c.isSpace() && c != QLatin1Char('\'')) {
             separator = c;
             break;
         }
     }
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(date.month(), 2, 10, QLatin1Char('0'))
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(separator);
+    const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    return QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')) + separator +
+           two(date.month()) + separator + two(date.day());
 }
 
 void TdmReport::PrintDataSet(TReportDataSet& dataSet) {
@@ -80,8 +79,8 @@ void TdmReport::BuildReport() {
 
     TfrBand& header = page.AddBand(TBandType::PageHeader, kHeaderTop, 24);
     if (PrintDate == 1) {
-        TfrMemo& date = header.AddMemo(QRect(0, kHeaderTop, 125, 20),
-                                       QStringLiteral("     [#Date]        "));
+        TfrMemo& date =
+            header.AddMemo(QRect(0, kHeaderTop, 125, 20), QStringLiteral("     [#Date]        "));
         date.stretch = true;
         date.hAlign = THAlign::Right;
         date.vAlign = TVAlign::Top;
@@ -90,10 +89,12 @@ void TdmReport::BuildReport() {
     TfrBand& data = page.AddBand(TBandType::MasterData, kDataTop, 20, frUserDataset1.Name);
     TfrMemo& word = data.AddMemo(QRect(50, kDataTop, 125, 20), QStringLiteral("[#WORD_NAME]"));
     word.bold = true;
+    word.fontName = QStringLiteral("宋体");
     if (PrintTranslation == 1) {
         TfrMemo& trans = data.AddMemo(QRect(176, kDataTop, 700, 20),
                                       QStringLiteral("[#WORD_PHONETIC][#WORD_TRANS]"));
         trans.wordWrap = false;
+        trans.fontName = QStringLiteral("宋体");
     }
 
     if (PrintPageNumber == 1) {

@@ -12,7 +12,8 @@ QString CutToBytes(const QString& text, int maxBytes) {
     qsizetype i = 0;
     while (i < text.size()) {
         const QChar c = text.at(i);
-        const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         const int size = c.unicode() < 0x80 || pair || c.isSurrogate() ? 1 : 2;
         if (bytes + size > maxBytes) {
             break;
@@ -23,8 +24,7 @@ QString CutToBytes(const QString& text, int maxBytes) {
     return text.left(i);
 }
 
-void TReportDataSet::Append(const QString& wordName, const QString& symbol,
-                            const QString& trans) {
+void TReportDataSet::Append(const QString& wordName, const QString& symbol, const QString& trans) {
     TRow row;
     row.ID = kFirstID + static_cast<int>(rows_.size());
     row.WORD_NAME = CutToBytes(TrimBlanks(wordName), kWordNameSize);

@@ -55,18 +55,18 @@ TfrPreview::TfrPreview(QWidget* parent, TfrReport* report)
         connect(a, &QAction::triggered, this, run);
         return a;
     };
-    actZoomIn = add("actZoomIn", QStringLiteral("放大"), QKeySequence::ZoomIn,
-                    [this] { view_->zoomIn(); });
+    actZoomIn =
+        add("actZoomIn", QStringLiteral("放大"), QKeySequence::ZoomIn, [this] { view_->zoomIn(); });
     actZoomOut = add("actZoomOut", QStringLiteral("缩小"), QKeySequence::ZoomOut,
                      [this] { view_->zoomOut(); });
-    actFitWidth = add("actFitWidth", QStringLiteral("页宽"), QKeySequence(),
-                      [this] { view_->fitToWidth(); });
+    actFitWidth =
+        add("actFitWidth", QStringLiteral("页宽"), QKeySequence(), [this] { view_->fitToWidth(); });
     bar->addSeparator();
     actOpen = add("actOpen", QStringLiteral("打开"), QKeySequence::Open, [this] { Open(); });
     actSave = add("actSave", QStringLiteral("保存"), QKeySequence::Save, [this] { Save(); });
     actPrint = add("actPrint", QStringLiteral("打印"), QKeySequence::Print, [this] { Print(); });
-    actPageSetup = add("actPageSetup", QStringLiteral("页面设置"), QKeySequence(),
-                       [this] { PageSetup(); });
+    actPageSetup =
+        add("actPageSetup", QStringLiteral("页面设置"), QKeySequence(), [this] { PageSetup(); });
     actPageSetup->setEnabled(report_ != nullptr);
     bar->addSeparator();
     actClose = add("actClose", QStringLiteral("关闭"), QKeySequence(), [this] { accept(); });
@@ -108,8 +108,7 @@ void TfrPreview::Paint(QPrinter* printer) {
     }
     for (size_t i = 0; i < pages_.pages.size(); ++i) {
         if (i > 0) {
-            printer->setPageLayout(PageLayoutOf(pages_.pages[i]));
-            printer->newPage();
+            printer->newPage(); // a printer keeps one paper while it prints
         }
         PaintPage(painter, pages_.pages[i]);
     }
@@ -131,7 +130,8 @@ bool TfrPreview::OpenFile(const QString& path) {
 
 bool TfrPreview::SaveFile(const QString& path) {
     QString error;
-    const bool pdf = QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    const bool pdf =
+        QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
     const bool ok = pdf ? ExportPdf(pages_, path, &error) : SaveReportFile(pages_, path, &error);
     if (!ok) {
         Refuse(error);

@@ -66,10 +66,22 @@ class TPageBuilder {
 public:
     TPageBuilder(const TfrReport& report, const TfrPage& page, TPreparedReport& out)
         : report_(report), out_(out) {
-        const QPageLayout layout(page.pageSize, page.orientation, page.margins,
-                                 QPageLayout::Millimeter);
-        size_ = layout.fullRect(QPageLayout::Point).size();
-        area_ = layout.paintRect(QPageLayout::Point);
+        // In points with fractions (QPageLayout rounds its point rectangles to whole points).
+        size_ = page.pageSize.size(QPageSize::Millimeter) * (72.0 / 25.4);
+        if (!size_.isValid() || size_.isEmpty()) {
+            size_ = QPageSize(QPageSize::A4).size(QPageSize::Point);
+        }
+        if (page.orientation == QPageLayout::Landscape) {
+            size_.transpose();
+        }
+        const double mm = 72.0 / 25.4;
+        const QMarginsF m(
+            std::max(0.0, page.margins.left()) * mm, std::max(0.0, page.margins.top()) * mm,
+            std::max(0.0, page.margins.right()) * mm, std::max(0.0, page.margins.bottom()) * mm);
+        area_ = QRectF(QPointF(), size_).marginsRemoved(m);
+        if (!area_.isValid()) {
+            area_ = QRectF(QPointF(), size_);
+        }
         for (const TfrBand& band : page.bands) {
             if (band.type == TBandType::PageHeader && header_ == nullptr) {
                 header_ = &band;

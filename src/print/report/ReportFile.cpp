@@ -15,8 +15,8 @@ constexpr quint16 kVersion = 1;
 constexpr quint32 kMaxPages = 100000;
 constexpr quint32 kMaxItemsPerPage = 100000;
 constexpr quint32 kMaxText = 1 << 20;
-constexpr double kMaxPaper = 14400;  // points: 200 inches
-constexpr double kMaxOffset = 1e5;   // points
+constexpr double kMaxPaper = 14400; // points: 200 inches
+constexpr double kMaxOffset = 1e5;  // points
 constexpr double kMaxFontSize = 1000;
 constexpr qint64 kMaxFileSize = 256LL << 20;
 
@@ -38,8 +38,7 @@ public:
     QByteArray Take() { return std::move(data_); }
 
 private:
-    template <typename T>
-    void Raw(T v) {
+    template <typename T> void Raw(T v) {
         data_.append(reinterpret_cast<const char*>(&v), sizeof v);
     }
     QByteArray data_;

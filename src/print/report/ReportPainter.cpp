@@ -12,6 +12,15 @@ QFont ReportFont(const QString& name, double pointSize, bool bold) {
         name.compare(QLatin1String("SimSun"), Qt::CaseInsensitive) != 0) {
         families << name;
     }
+    // Qt does not follow fontconfig's aliases for a listed family: name the faces that
+    // stand in for Arial here.
+    if (name.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0) {
+        families << QStringLiteral("DejaVu Sans"); // it has every pinyin letter
+    } else if (families.isEmpty()) {
+        // The Song face's own Latin letters lose their digits in a PDF's text layer when
+        // bold; a serif that has every pinyin letter stands in for them.
+        families << QStringLiteral("DejaVu Serif");
+    }
     families << QStringLiteral("Noto Serif CJK SC") << QStringLiteral("AR PL UMing CN");
     QFont font;
     font.setFamilies(families);
