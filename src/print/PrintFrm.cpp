@@ -168,6 +168,10 @@ void TfrmPrint::CreateControls() {
     main->addWidget(StatusBar1);
     main->addLayout(buttons);
     resize(500, 478);
+    // The read-only limit fields take no keys, so the grid starts with the focus.
+    for (QLineEdit* edit : {txtRound, txtIdentify}) {
+        edit->setFocusPolicy(Qt::NoFocus);
+    }
 }
 
 void TfrmPrint::showEvent(QShowEvent* event) {
