@@ -106,7 +106,7 @@ void TfrmPrintSetup::FormCreate() {
     }
     if (cboPaperType->currentText() == QLatin1String("A5")) {
         udColNum->SetPosition(1);
-        udColNum->setEnabled(false);
+        udColNum->SetEnabled(false);
     }
     if (chbTrans->isChecked()) {
         udColNum->SetRange(udColNum->Min(), 2);
@@ -116,10 +116,10 @@ void TfrmPrintSetup::FormCreate() {
 
 void TfrmPrintSetup::cboPaperTypeChange() {
     if (cboPaperType->currentText() == QLatin1String("A4")) {
-        udColNum->setEnabled(true);
+        udColNum->SetEnabled(true);
     } else if (cboPaperType->currentText() == QLatin1String("A5")) {
         udColNum->SetPosition(1);
-        udColNum->setEnabled(false);
+        udColNum->SetEnabled(false);
     }
 }
 

@@ -52,8 +52,8 @@ void TUpDown::SetAssociate(QLineEdit* edit) {
     ShowPosition();
 }
 
-void TUpDown::setEnabled(bool enabled) {
-    QWidget::setEnabled(enabled);
+void TUpDown::SetEnabled(bool enabled) {
+    setEnabled(enabled);
     if (associate_ != nullptr) {
         associate_->setEnabled(enabled);
     }

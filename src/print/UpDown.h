@@ -20,7 +20,8 @@ public:
     void SetPosition(int position);
     int Position() const { return position_; }
     void SetAssociate(QLineEdit* edit);
-    void setEnabled(bool enabled);
+    // The arrows and their field together.
+    void SetEnabled(bool enabled);
 
     std::function<void()> OnMouseDown;
     std::function<void()> OnMouseUp;
