@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,20 +101,10 @@ TEST_F(PrintDialogTest, ControlsColumnsAndTheStartingFilter) {
     AddWords(60);
     CreateEngine();
     Open();
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("打印单词"));
-    EXPECT_EQ(form->GroupBox1->title(), QStringLiteral("筛选条件"));
-    EXPECT_EQ(form->Label30->text(), QStringLiteral("辨识能力 "));
     EXPECT_EQ(form->txtIdentify->text(), "4");
     EXPECT_EQ(form->txtRound->text(), "1");
-    EXPECT_EQ(form->Button1->text(), QStringLiteral("打印设置"));
-    EXPECT_EQ(form->Button2->text(), QStringLiteral("打印"));
-    EXPECT_EQ(form->Button5->text(), QStringLiteral("取消"));
-    EXPECT_EQ(form->mniDelete->text(), QStringLiteral("删    除"));
-    EXPECT_EQ(form->mniDelete->shortcut(), QKeySequence(Qt::Key_Delete));
     EXPECT_FALSE(form->mniDelete->isEnabled());
-    EXPECT_EQ(form->mmiPreview->text(), QStringLiteral("打    印"));
     EXPECT_EQ(form->mmiPreview->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
-    EXPECT_EQ(form->Panels[0]->text(), QStringLiteral("当前的单词数"));
     const int widths[] = {120, 48, 50, 50};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(form->Panels[i]->width(), widths[i]);
