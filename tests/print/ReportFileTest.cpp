@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRandomGenerator>
 
 namespace {
@@ -113,6 +114,7 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
 
     TfrPreview other(nullptr, nullptr);
     EXPECT_EQ(other.PageCount(), 0);
+    EXPECT_EQ(preview.lblPage->text(), QStringLiteral("  共 3 页"));
     other.AskOpenPath = [&saved] { return saved; };
     other.actOpen->trigger();
     EXPECT_TRUE(Same(other.Pages(), preview.Pages()));

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
@@ -70,6 +71,11 @@ TfrPreview::TfrPreview(QWidget* parent, TfrReport* report)
     actPageSetup->setEnabled(report_ != nullptr);
     bar->addSeparator();
     actClose = add("actClose", QStringLiteral("关闭"), QKeySequence(), [this] { accept(); });
+    bar->addSeparator();
+    lblPage = new QLabel(bar);
+    lblPage->setObjectName(QStringLiteral("lblPage"));
+    bar->addWidget(lblPage);
+    connect(view_, &QPrintPreviewWidget::previewChanged, this, [this] { ShowPageNumber(); });
 
     AskOpenPath = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开报表"), QString(),
@@ -99,6 +105,10 @@ void TfrPreview::Refresh() {
         printer_->setPageLayout(PageLayoutOf(pages_.pages.front()));
     }
     view_->updatePreview();
+}
+
+void TfrPreview::ShowPageNumber() {
+    lblPage->setText(PageCount() == 0 ? QString() : QStringLiteral("  共 %1 页").arg(PageCount()));
 }
 
 void TfrPreview::Paint(QPrinter* printer) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QPrinter;
 class QPrintPreviewWidget;
 class TfrReport;
@@ -39,6 +40,7 @@ public:
     QAction* actPrint;
     QAction* actPageSetup;
     QAction* actClose;
+    QLabel* lblPage; // "共 m 页"
 
 private:
     void Paint(QPrinter* printer);
@@ -47,6 +49,7 @@ private:
     void Print();
     void PageSetup();
     void Refresh();
+    void ShowPageNumber();
 
     TfrReport* report_;
     TPreparedReport pages_;
