@@ -1,6 +1,7 @@
 // Start-up: one instance, a usable database beside the executable, then the word window.
 #include "Application.h"
 #include "LibraryPlayer.h"
+#include "PrintFrm.h"
 #include "Prompts.h"
 #include "Recitefrm.h"
 #include "StartUp.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     setup.baseDir = dir;
     setup.player = std::make_unique<TLibraryPlayer>();
     TfrmRecite window(std::move(setup));
+    window.SetPrintDialog(OpenPrintDialog);
     window.show();
     return QApplication::exec();
 }
