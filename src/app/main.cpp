@@ -2,6 +2,7 @@
 #include "Application.h"
 #include "AutoBackup.h"
 #include "LibraryPlayer.h"
+#include "PrintFrm.h"
 #include "Prompts.h"
 #include "Recitefrm.h"
 #include "StartUp.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     setup.baseDir = dir;
     setup.player = std::make_unique<TLibraryPlayer>();
     TfrmRecite window(std::move(setup));
+    window.SetPrintDialog(OpenPrintDialog);
     window.show();
     // The day's copy of the database, once the window is up; off the GUI thread, through the
     // engine's connection. Declared after the window, so a running copy stops before the

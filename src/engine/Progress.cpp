@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTimer>
+#include <algorithm>
 
 QString TRecite::PendingProgressPath() const {
     return FilePath(QStringLiteral("Tavelo.pending"));
@@ -31,6 +32,13 @@ void TRecite::AfterProgressWrite() {
     }
     if (!keptSince_.isValid()) {
         keptSince_.start();
+        keptAttempts_ = 0;
+    }
+    // Each attempt may hold the window for the short wait: a file held for long is tried
+    // less and less often.
+    const int interval = std::min(kKeptRetryMs << std::min(keptAttempts_++, 4), kKeptRetryMaxMs);
+    if (KeptTimer->interval() != interval) {
+        KeptTimer->setInterval(interval);
     }
     if (!KeptTimer->isActive()) {
         KeptTimer->start();

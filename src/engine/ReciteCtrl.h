@@ -60,6 +60,7 @@ public:
     // How often kept writes are tried again, and after how long a file held by another
     // program is worth telling the learner about.
     static constexpr int kKeptRetryMs = 500;
+    static constexpr int kKeptRetryMaxMs = 8000;
     static constexpr int kKeptPatienceMs = 10000;
     // How long the end of the program waits for a held file before it keeps the writes in
     // the pending file.
@@ -122,4 +123,5 @@ private:
     QSet<QString> reportedSounds_;
     QElapsedTimer keptSince_;
     bool keptReported_ = false;
+    int keptAttempts_ = 0;
 };

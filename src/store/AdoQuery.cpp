@@ -298,6 +298,13 @@ QVariant TAdoQuery::Value(const QString& name) {
     return rows_[static_cast<size_t>(pos_)][static_cast<size_t>(i)];
 }
 
+QVariant TAdoQuery::ValueAt(int row, int field) {
+    if (!Active() || field < 0 || field >= FieldCount() || !EnsureRow(row)) {
+        return QVariant();
+    }
+    return rows_[static_cast<size_t>(row)][static_cast<size_t>(field)];
+}
+
 int TAdoQuery::AsInteger(const QString& name) {
     const QVariant v = Value(name);
     if (v.isNull()) {

@@ -51,6 +51,9 @@ public:
     int AsInteger(const QString& name);
     QString AsString(const QString& name);
     double AsFloat(const QString& name);
+    // The value of any row by field index, without moving the cursor (a grid reads what it
+    // shows while the cursor walks); null past the end or for a bad index.
+    QVariant ValueAt(int row, int field);
 
     bool CanModify() const { return !table_.isEmpty(); }
     void Edit();

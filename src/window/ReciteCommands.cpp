@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
@@ -54,6 +55,12 @@ void TfrmRecite::SetSetupDialog(TDialogOpener opener) {
 
 void TfrmRecite::SetPrintDialog(TDialogOpener opener) {
     printDialog_ = std::move(opener);
+    // The tray item stays hidden; Ctrl+P on the word window opens the dialog.
+    if (findChild<QShortcut*>(QStringLiteral("scPrint")) == nullptr) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+        shortcut->setObjectName(QStringLiteral("scPrint"));
+        connect(shortcut, &QShortcut::activated, this, [this] { mmiOutClick(); });
+    }
 }
 
 bool TfrmRecite::event(QEvent* event) {

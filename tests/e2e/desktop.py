@@ -98,9 +98,10 @@ class Display:
 
     def other_program(self, title="other"):
         """Another program's window, which the window manager makes the active one."""
+        title = "%s-%d" % (title, time.monotonic_ns())
         p = subprocess.Popen(["xmessage", "-title", title, "-center", "another program"], env=self.env,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        window = wait_for(lambda: self.xdotool("search", "--onlyvisible", "--pid", str(p.pid)), 10)
+        window = wait_for(lambda: self.xdotool("search", "--onlyvisible", "--name", title), 10)
         return p, (window[0] if window else None)
 
     def close(self):
@@ -236,9 +237,9 @@ class EndToEnd(unittest.TestCase):
         program = self.start(folder, **kw)
         window = program.word_window()
         self.assertIsNotNone(window, program.describe())
+        time.sleep(0.8)  # the focus click comes 500 ms after the window
         self.assertTrue(wait_for(lambda: self.display.active_window() == window, 5),
-                        "the focus click makes the word window the active one; " + program.describe())
-        time.sleep(0.3)
+                        "the word window is the active one; " + program.describe())
         return program, window
 
     def passes(self, folder):

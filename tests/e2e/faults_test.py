@@ -105,13 +105,12 @@ class Faults(EndToEnd):
         filler = os.path.join(mount, "filler")
 
         def fill():
-            with open(filler, "wb") as f:
+            with open(filler, "wb", buffering=0) as f:
                 try:
                     while True:
                         f.write(b"\0" * 65536)
-                        f.flush()
                 except OSError:
-                    pass
+                    pass  # full
 
         def free():
             if os.path.exists(filler):
@@ -125,6 +124,25 @@ class Faults(EndToEnd):
         subprocess.run(["chattr", "-i", folder.db], check=True)
         self.refuse_and_recover(folder, lambda: subprocess.run(["chattr", "+i", folder.db], check=True),
                                 lambda: subprocess.run(["chattr", "-i", folder.db]))
+
+    def test_a_damaged_database_is_refused_at_start_and_left_as_it_is(self):
+        folder = self.folder(words=tuple("甲乙丙丁戊己庚辛壬癸"), speak=False)
+        with open(folder.db, "r+b") as f:
+            size = f.seek(0, 2)
+            for page in range(1, size // 4096, 2):  # every other page after the first
+                f.seek(page * 4096 + 100)
+                f.write(b"\xa5" * 3000)
+        with open(folder.db, "rb") as f:
+            damaged = f.read()
+        program = self.start(folder)
+        box = wait_for(lambda: program.visible_windows(), 10)
+        self.assertTrue(box, program.describe())
+        self.assertIn("提示", [" ".join(self.display.xdotool("getwindowname", w)) for w in box])
+        self.assertIsNone(program.word_window(timeout=1))
+        self.display.xdotool("key", "Return")
+        self.assertEqual(program.proc.wait(10), 0)
+        with open(folder.db, "rb") as f:
+            self.assertEqual(f.read(), damaged, "the file is untouched")
 
     def test_killed_while_writing_the_file_stays_whole(self):
         folder = fast(self.folder(words=("甲", "乙", "丙"), base_time=100, speak=False))

@@ -1,6 +1,7 @@
 // tavelo-admin: sets up and inspects a Tavelo database without touching SQL.
 #include "AdminOps.h"
 #include "BackupCommands.h"
+#include "PrintList.h"
 
 #include "Channels.h"
 #include "Errors.h"
@@ -46,6 +47,9 @@ const char kUsage[] =
     "        with espeak-ng's Mandarin voice and lame, and store it\n"
     "  autostart on|off\n"
     "        start Tavelo (beside this program) when the desktop session starts, or not\n"
+    "  print-list LEARNER_ID [--max-ability N] [--min-passes M] [--columns C] --pdf FILE\n"
+    "        write the learner's words with ability <= N (4) and passes >= M (1) as a\n"
+    "        word-list report in PDF, with the learner's print settings\n"
     "\n"
     "init --demo also records the demo words unless --no-speak is given.\n";
 
@@ -144,6 +148,10 @@ int Run(QStringList args) {
         return 0;
     }
     TAdoChannel channel;
+    if (command == QLatin1String("print-list")) {
+        return OpenExisting(channel, db, &error) ? RunPrintList(channel, args, Out(), Err())
+                                                 : Fail(error);
+    }
     if (command == QLatin1String("import-book")) {
         QString name = TakeOption(args, QStringLiteral("--name"));
         if (args.size() != 1) {
@@ -232,7 +240,7 @@ int Run(QStringList args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const auto app = MakeAdminApplication(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     try {

@@ -1,0 +1,287 @@
+// The print word list dialog: the grid over the learner's words, the filter, the sort, the
+// count, and the print command that hands exactly the listed rows to the report.
+#include "AdoQuery.h"
+#include "PrintFixture.h"
+#include "PrintFrm.h"
+#include "PrintGrid.h"
+#include "PrintSetupFrm.h"
+#include "UpDown.h"
+#include "report/Report.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+class PrintDialogTest : public PrintFixture {
+protected:
+    void Open(bool staysOpen = true) {
+        form = std::make_unique<TfrmPrint>(nullptr, engine.get());
+        form->ExecSetup = [this](TfrmPrintSetup& setup) {
+            ++setups;
+            if (onSetup) {
+                onSetup(setup);
+            }
+            return setup.Confirmed;
+        };
+        form->ShowPreview = [this](TfrReport& report) {
+            printed.clear();
+            for (const TPreparedPage& page : report.Prepared().pages) {
+                for (const TPreparedItem& item : page.items) {
+                    if (item.bold) {
+                        printed << item.text;
+                    }
+                }
+            }
+            ++previews;
+        };
+        form->show();
+        if (staysOpen) {
+            form->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        }
+    }
+    void TearDown() override {
+        form.reset();
+        PrintFixture::TearDown();
+    }
+    // The word names the grid lists, in its order.
+    QStringList GridWords() const {
+        QStringList names;
+        TPrintGridModel* m = form->Model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            names << m->data(m->index(r, 0)).toString();
+        }
+        return names;
+    }
+    QList<int> GridColumn(const char* field) const {
+        QList<int> values;
+        TPrintGridModel* m = form->Model();
+        const int c = form->WordList()->FieldIndex(QLatin1String(field));
+        for (int r = 0; r < m->rowCount(); ++r) {
+            values << m->data(m->index(r, c)).toInt();
+        }
+        return values;
+    }
+    QString Count() const { return form->Panels[1]->text(); }
+    static void Click(QToolButton* button, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            QTest::mousePress(button, Qt::LeftButton);
+            QTest::mouseRelease(button, Qt::LeftButton);
+        }
+    }
+    void ClickTitle(const char* field) {
+        QHeaderView* header = form->DBGridEh1->horizontalHeader();
+        const int c = form->WordList()->FieldIndex(QLatin1String(field));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(c) + 5, header->height() / 2));
+    }
+    void Confirm() {
+        onSetup = [](TfrmPrintSetup& setup) { setup.btnOK->click(); };
+    }
+
+    std::unique_ptr<TfrmPrint> form;
+    std::function<void(TfrmPrintSetup&)> onSetup;
+    QStringList printed;
+    int setups = 0;
+    int previews = 0;
+};
+
+TEST_F(PrintDialogTest, ControlsColumnsAndTheStartingFilter) {
+    AddLearner();
+    AddWords(60);
+    CreateEngine();
+    Open();
+    EXPECT_EQ(form->txtIdentify->text(), "4");
+    EXPECT_EQ(form->txtRound->text(), "1");
+    EXPECT_FALSE(form->mniDelete->isEnabled());
+    EXPECT_EQ(form->mmiPreview->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    const int widths[] = {120, 48, 50, 50};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(form->Panels[i]->width(), widths[i]);
+    }
+
+    // Every query column is present, only four are shown, in field order, with titles.
+    QTableView* grid = form->DBGridEh1;
+    ASSERT_EQ(form->Model()->columnCount(), 16);
+    QStringList shown;
+    for (int c = 0; c < 16; ++c) {
+        if (!grid->isColumnHidden(c)) {
+            shown << form->Model()->headerData(c, Qt::Horizontal).toString();
+        }
+    }
+    EXPECT_EQ(shown, QStringList({QStringLiteral("单   词"), QStringLiteral("辨识分值"),
+                                  QStringLiteral("背记遍数"), QStringLiteral("随机数")}));
+    EXPECT_EQ(grid->columnWidth(0), 160);
+    EXPECT_EQ(grid->horizontalHeader()->sortIndicatorSection(), -1);
+
+    const QStringList expected = Words("r.USER_ID = 100 and ABILITY <= 4 and WORD_ROUND >= 1");
+    EXPECT_EQ(GridWords(), expected);
+    EXPECT_EQ(Count(), QString::number(expected.size()));
+}
+
+TEST_F(PrintDialogTest, SpinnersFilterOnPressAndRelease) {
+    AddLearner();
+    AddWords(70);
+    CreateEngine();
+    Open();
+    Click(form->udAbility->DownButton(), 4); // score limit 0
+    Click(form->udOblivion->DownButton());   // pass limit 0
+    EXPECT_EQ(form->txtIdentify->text(), "0");
+    EXPECT_EQ(GridWords(), Words("r.USER_ID = 100 and ABILITY <= 0"));
+    EXPECT_EQ(Count(), "10");
+
+    // A press alone applies the filter already.
+    QTest::mousePress(form->udAbility->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(Count(), QString::number(Words("r.USER_ID = 100 and ABILITY <= 1").size()));
+    QTest::mouseRelease(form->udAbility->UpButton(), Qt::LeftButton);
+
+    // Passes above every row's passes: nothing listed.
+    Click(form->udOblivion->UpButton(), 5);
+    EXPECT_EQ(Count(), "0");
+    EXPECT_EQ(form->Model()->rowCount(), 0);
+
+    // Limits of 1,000 and more, shown with grouping, still filter.
+    form->udAbility->SetPosition(1499);
+    form->udOblivion->SetPosition(0);
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    Click(form->udAbility->UpButton());
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(form->txtIdentify->text(), "1,500");
+    EXPECT_EQ(Count(), "70");
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(PrintDialogTest, TitleClicksSortWithOneFlagPerColumnAndOneMarker) {
+    AddLearner();
+    AddWords(50);
+    CreateEngine();
+    Open();
+    const QString count = Count();
+    QList<int> ability = GridColumn("ABILITY");
+    ClickTitle("ABILITY");
+    std::sort(ability.begin(), ability.end());
+    EXPECT_EQ(GridColumn("ABILITY"), ability);
+    QHeaderView* header = form->DBGridEh1->horizontalHeader();
+    EXPECT_EQ(header->sortIndicatorSection(), 2);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+
+    ClickTitle("WORD_NAME");
+    EXPECT_EQ(header->sortIndicatorSection(), 0);
+    QStringList names = GridWords();
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+
+    // The score column's next direction was not reset by the click in between.
+    ClickTitle("ABILITY");
+    std::reverse(ability.begin(), ability.end());
+    EXPECT_EQ(GridColumn("ABILITY"), ability);
+    EXPECT_EQ(header->sortIndicatorSection(), 2);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(form->SortFlag(2), 0);
+    EXPECT_EQ(form->SortFlag(0), 1);
+    EXPECT_EQ(Count(), count); // sorting keeps the filter
+
+    // A new opening starts unsorted.
+    form.reset();
+    Open();
+    EXPECT_EQ(form->DBGridEh1->horizontalHeader()->sortIndicatorSection(), -1);
+    EXPECT_TRUE(form->WordList()->Sort().isEmpty());
+    EXPECT_EQ(GridWords(), Words("r.USER_ID = 100 and ABILITY <= 4 and WORD_ROUND >= 1"));
+}
+
+TEST_F(PrintDialogTest, PrintCoversEveryListedRowInListedOrderWhateverIsSelected) {
+    AddLearner();
+    AddWords(120);
+    CreateEngine();
+    Open();
+    ClickTitle("RANDOM_NUM");
+    ClickTitle("RANDOM_NUM"); // descending
+    form->DBGridEh1->selectRow(3);
+    const QStringList listed = GridWords();
+    ASSERT_GT(listed.size(), 10);
+
+    // Cancelled: nothing printed, settings untouched.
+    form->Button2->click();
+    EXPECT_EQ(setups, 1);
+    EXPECT_EQ(previews, 0);
+
+    Confirm();
+    form->Button1->click();
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(printed, listed);
+    EXPECT_TRUE(form->WordList()->Eof()); // the walk leaves the list after its last row
+    EXPECT_EQ(GridWords(), listed);       // and the grid shows the same rows
+    form->mmiPreview->trigger();
+    EXPECT_EQ(previews, 2);
+    EXPECT_EQ(printed, listed);
+    EXPECT_EQ(busyLog, QList<int>({1, 0, 1, 0}));
+}
+
+TEST_F(PrintDialogTest, ConfirmedChoicesBecomeTheStoredPrintSettings) {
+    AddLearner();
+    AddWords(10);
+    CreateEngine();
+    Open();
+    onSetup = [](TfrmPrintSetup& setup) {
+        setup.chbDate->setChecked(false);
+        setup.cboPaperType->setCurrentIndex(1);
+        setup.btnOK->click();
+    };
+    QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(db.Scalar("select NUMBEREX from CONFIG where USERID = 100 and SEQUENCE = 72").toInt(),
+              0);
+    EXPECT_EQ(db.Scalar("select NUMBEREX from CONFIG where USERID = 100 and SEQUENCE = 74").toInt(),
+              1);
+    EXPECT_EQ(db.Scalar("select NUMBEREX from CONFIG where USERID = 100 and SEQUENCE = 75").toInt(),
+              1);
+    EXPECT_EQ(engine->CurrentUser()->Config.PaperType, 1);
+}
+
+TEST_F(PrintDialogTest, ALearnerWithoutProgressGivesAnEmptyListAndReport) {
+    AddLearner();
+    CreateEngine();
+    Open();
+    EXPECT_EQ(Count(), "0");
+    Confirm();
+    form->Button2->click();
+    EXPECT_EQ(previews, 1);
+    EXPECT_TRUE(printed.isEmpty());
+}
+
+TEST_F(PrintDialogTest, DeleteKeysDeleteNothing) {
+    AddLearner();
+    AddWords(30);
+    CreateEngine();
+    Open();
+    const QString count = Count();
+    form->DBGridEh1->setFocus();
+    form->DBGridEh1->selectRow(0);
+    QTest::keyClick(form->DBGridEh1, Qt::Key_Delete);
+    QTest::keyClick(form->DBGridEh1, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Count(), count);
+    EXPECT_EQ(db.Count("from Recite"), 30);
+    EXPECT_EQ(db.Count("from Book"), 30);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(PrintDialogTest, WithoutAWordListTheDialogSaysSoAndCloses) {
+    CreateEngine(); // no learner: no print query
+    Open(false);
+    EXPECT_EQ(messages, QStringList({QStringLiteral("提示|无法打开单词列表。")}));
+    QTRY_VERIFY(!form->isVisible());
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    form->Button2->click(); // nothing to print
+    EXPECT_EQ(setups, 0);
+}
+
+} // namespace

@@ -1,0 +1,136 @@
+// The saved-report file and the preview that opens, saves and exports it.
+#include "report/ReportFile.h"
+#include "PdfText.h"
+#include "PrintFixture.h"
+#include "ReportDM.h"
+#include "report/Preview.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QRandomGenerator>
+
+namespace {
+
+TPreparedReport Built(int words) {
+    TdmReport report;
+    TReportDataSet data;
+    for (int i = 0; i < words; ++i) {
+        data.Append(QStringLiteral("词%1").arg(i), QStringLiteral("cí"),
+                    QStringLiteral("word %1").arg(i));
+    }
+    report.ColumnCount = 2;
+    report.PrintDate = 1;
+    report.PrintPageNumber = 1;
+    report.DataSet = &data;
+    report.BuildReport();
+    return report.frReport1.Prepared();
+}
+
+bool Same(const TPreparedReport& a, const TPreparedReport& b) {
+    if (a.pages.size() != b.pages.size()) {
+        return false;
+    }
+    for (size_t p = 0; p < a.pages.size(); ++p) {
+        const auto& x = a.pages[p];
+        const auto& y = b.pages[p];
+        if (x.size != y.size || x.items.size() != y.items.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < x.items.size(); ++i) {
+            const auto& s = x.items[i];
+            const auto& t = y.items[i];
+            if (s.rect != t.rect || s.text != t.text || s.fontName != t.fontName ||
+                s.fontSize != t.fontSize || s.bold != t.bold || s.wordWrap != t.wordWrap ||
+                s.hAlign != t.hAlign || s.vAlign != t.vAlign || s.color != t.color) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+TEST(ReportFile, RoundTripAndEveryDamageRefused) {
+    const TPreparedReport report = Built(120);
+    const QByteArray bytes = SerializeReport(report);
+    TPreparedReport loaded;
+    QString error;
+    ASSERT_TRUE(ParseReport(bytes, &loaded, &error)) << error.toStdString();
+    EXPECT_TRUE(Same(report, loaded));
+
+    // Cut short anywhere, or a trailing byte more: refused with a message.
+    for (qsizetype n = 0; n < bytes.size(); n += 7) {
+        TPreparedReport partial;
+        error.clear();
+        EXPECT_FALSE(ParseReport(bytes.left(n), &partial, &error)) << n;
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_FALSE(ParseReport(bytes + 'x', &loaded, &error));
+    // A foreign file, another version, a count far beyond the bytes.
+    EXPECT_FALSE(ParseReport(QByteArray("%PDF-1.4\n"), &loaded, &error));
+    QByteArray version = bytes;
+    version[4] = 9;
+    EXPECT_FALSE(ParseReport(version, &loaded, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("9")));
+    QByteArray pages = bytes;
+    pages[6] = pages[7] = pages[8] = pages[9] = char(0xff);
+    EXPECT_FALSE(ParseReport(pages, &loaded, &error));
+    // Random damage: refused or read, never a crash (the sanitizers watch this).
+    QRandomGenerator random(7);
+    for (int i = 0; i < 300; ++i) {
+        QByteArray damaged = bytes;
+        for (int k = 0; k < 4; ++k) {
+            damaged[random.bounded(static_cast<int>(damaged.size()))] =
+                static_cast<char>(random.bounded(256));
+        }
+        TPreparedReport any;
+        ParseReport(damaged, &any, &error);
+    }
+}
+
+class PreviewTest : public PrintFixture {};
+
+TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
+    TdmReport report;
+    TReportDataSet data;
+    for (int i = 0; i < 150; ++i) {
+        data.Append(QStringLiteral("w%1").arg(i), QString(), QStringLiteral("t"));
+    }
+    report.ColumnCount = 1;
+    report.DataSet = &data;
+    report.BuildReport();
+    TfrPreview preview(nullptr, &report.frReport1);
+    EXPECT_EQ(preview.PageCount(), 3); // 51 rows a page without a footer
+    for (QAction* a : {preview.actZoomIn, preview.actZoomOut, preview.actOpen, preview.actSave,
+                       preview.actPrint, preview.actPageSetup, preview.actClose}) {
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    }
+    const QString saved = QDir(out.path()).filePath("list.tvr");
+    const QString pdf = QDir(out.path()).filePath("list.pdf");
+    preview.AskSavePath = [&saved] { return saved; };
+    preview.actSave->trigger();
+    EXPECT_TRUE(preview.SaveFile(pdf));
+    EXPECT_EQ(ReadPdf(pdf).size(), 3u);
+
+    TfrPreview other(nullptr, nullptr);
+    EXPECT_EQ(other.PageCount(), 0);
+    EXPECT_EQ(preview.lblPage->text(), QStringLiteral("  共 3 页"));
+    other.AskOpenPath = [&saved] { return saved; };
+    other.actOpen->trigger();
+    EXPECT_TRUE(Same(other.Pages(), preview.Pages()));
+    EXPECT_FALSE(other.actPageSetup->isEnabled());
+
+    const QString damaged = QDir(out.path()).filePath("damaged.tvr");
+    QFile f(damaged);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(SerializeReport(preview.Pages()).left(100));
+    f.close();
+    EXPECT_FALSE(other.OpenFile(damaged));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("提示|"))) << messages[0].toStdString();
+    EXPECT_EQ(other.PageCount(), 3); // what was shown stays
+    EXPECT_FALSE(other.SaveFile(QDir(out.path()).filePath("missing/dir/x.tvr")));
+    EXPECT_EQ(messages.size(), 2);
+}
+
+} // namespace
