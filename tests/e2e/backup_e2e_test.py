@@ -5,6 +5,7 @@ Arguments come from the environment: TAVELO_BIN (the build's bin folder)."""
 import os
 import re
 import sqlite3
+import subprocess
 import time
 import unittest
 
@@ -38,6 +39,16 @@ class Backup(EndToEnd):
             self.assertEqual(c.execute("pragma integrity_check").fetchall(), [("ok",)])
         self.assertEqual(rows(copy), rows(folder.db))
         self.assertGreater(len(rows(copy)["Book"]), 0)
+
+        # While the program runs a restore is refused, and the database stays as it is.
+        with open(folder.db, "rb") as f:
+            before = f.read()
+        refused = subprocess.run([os.path.join(folder.dir, "tavelo-admin"), "--db", folder.db, "restore", copy],
+                                 env=self.display.env, capture_output=True, text=True)
+        self.assertEqual(refused.returncode, 1, refused.stdout + refused.stderr)
+        self.assertIn("running", refused.stderr)
+        with open(folder.db, "rb") as f:
+            self.assertEqual(f.read(), before)
         program.close()
 
         # A second start the same day adds none.
