@@ -57,8 +57,41 @@ QString SqliteText(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-// The page-by-page copy into an open, empty destination.
-bool RunBackup(sqlite3* src, sqlite3* dest, bool shared, const TCopyOptions& options,
+// Through the program's connection a step must never wait for another process inside
+// SQLite: it would hold the connection's mutex meanwhile, and every statement of the program
+// with it. So the process's read lock is taken first through a private connection that does
+// not wait (the program's connection then shares it without touching the file), and a step
+// runs only when the connection's mutex is free at once.
+class TStepGate {
+public:
+    TStepGate(sqlite3* gate, sqlite3* shared) : gate_(gate), mutex_(sqlite3_db_mutex(shared)) {
+        sqlite3_busy_timeout(gate_, 0);
+    }
+    bool Enter() {
+        if (sqlite3_exec(gate_, "begin; select count(*) from sqlite_master", nullptr, nullptr,
+                         nullptr) != SQLITE_OK) {
+            sqlite3_exec(gate_, "rollback", nullptr, nullptr, nullptr);
+            return false;
+        }
+        if (sqlite3_mutex_try(mutex_) != SQLITE_OK) {
+            sqlite3_exec(gate_, "commit", nullptr, nullptr, nullptr);
+            return false;
+        }
+        return true;
+    }
+    void Leave() {
+        sqlite3_mutex_leave(mutex_);
+        sqlite3_exec(gate_, "commit", nullptr, nullptr, nullptr);
+    }
+
+private:
+    sqlite3* gate_;
+    sqlite3_mutex* mutex_;
+};
+
+// The page-by-page copy into an open, empty destination; with a gate, through the program's
+// connection.
+bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, const TCopyOptions& options,
                TBackupError* error) {
     sqlite3_backup* backup = sqlite3_backup_init(dest, "main", src, "main");
     if (backup == nullptr) {
@@ -73,7 +106,11 @@ bool RunBackup(sqlite3* src, sqlite3* dest, bool shared, const TCopyOptions& opt
             sqlite3_backup_finish(backup);
             return Fail(error, TBackupFault::Cancelled, QStringLiteral("the copy was cancelled"));
         }
-        rc = sqlite3_backup_step(backup, options.pagesPerStep);
+        const bool entered = gate == nullptr || gate->Enter();
+        rc = entered ? sqlite3_backup_step(backup, options.pagesPerStep) : SQLITE_BUSY;
+        if (gate != nullptr && entered) {
+            gate->Leave();
+        }
         if (rc == SQLITE_DONE) {
             break;
         }
@@ -104,7 +141,7 @@ bool RunBackup(sqlite3* src, sqlite3* dest, bool shared, const TCopyOptions& opt
         }
         // The connection's mutex is not fair: without a pause the copy would take it again at
         // once, and the program's statements would wait for many steps instead of one.
-        if (shared) {
+        if (gate != nullptr) {
             sqlite3_sleep(kSharedPauseMs);
         }
     }
@@ -194,12 +231,18 @@ bool CopyDatabase(const QString& source, const QString& target, TBackupError* er
         return Fail(error, TBackupFault::Exists, QStringLiteral("%1 exists already").arg(target));
     }
     const bool shared = SharableConnection(options.connection);
-    sqlite3* src = shared ? options.connection : nullptr;
     QString text;
     // Read-write, so that a journal left by a crash is rolled back rather than copied;
-    // nothing else is written to the source.
-    if (!shared && !OpenDatabaseFile(source, false, &src, &text)) {
+    // nothing else is written to the source. Through a shared connection this one only
+    // takes the read lock for each step.
+    sqlite3* own = nullptr;
+    if (!OpenDatabaseFile(source, false, &own, &text)) {
         return Fail(error, TBackupFault::Source, text);
+    }
+    sqlite3* src = shared ? options.connection : own;
+    std::optional<TStepGate> gate;
+    if (shared) {
+        gate.emplace(own, options.connection);
     }
     const QString partial = PartialCopyPath(target);
     QFile::remove(partial);
@@ -215,7 +258,7 @@ bool CopyDatabase(const QString& source, const QString& target, TBackupError* er
         // durable once, before the rename.
         sqlite3_exec(dest, "pragma journal_mode = off; pragma synchronous = off", nullptr, nullptr,
                      nullptr);
-        ok = RunBackup(src, dest, shared, options, error);
+        ok = RunBackup(src, dest, gate ? &*gate : nullptr, options, error);
         // A copy of a database in WAL mode would otherwise need a WAL file beside it.
         if (ok && sqlite3_exec(dest, "pragma journal_mode = delete", nullptr, nullptr, nullptr) !=
                       SQLITE_OK) {
@@ -223,9 +266,7 @@ bool CopyDatabase(const QString& source, const QString& target, TBackupError* er
         }
     }
     sqlite3_close_v2(dest);
-    if (!shared) {
-        sqlite3_close_v2(src);
-    }
+    sqlite3_close_v2(own);
     const QString folder = QFileInfo(target).absolutePath();
     if (ok && !SyncFile(partial)) {
         ok = Fail(error, TBackupFault::Other, QStringLiteral("%1 cannot be flushed").arg(partial));

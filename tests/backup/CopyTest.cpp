@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -113,6 +116,66 @@ TEST_F(CopyTest, WritesThroughTheSharedConnectionGoIntoTheCopyWithoutRestartingI
     EXPECT_EQ(Snapshot(target), Snapshot(db.Path()));
     QStringList problems;
     EXPECT_TRUE(CheckDatabase(target, &problems)) << problems.join(u';').toStdString();
+}
+
+TEST_F(CopyTest, AnotherProgramHoldingTheFileNeverHoldsUpTheSharedConnection) {
+    sqlite3* program = db.Channel().Handle();
+    std::atomic<int> phase{0}; // 1: the copy has made a step, 2: the file is held
+    TCopyOptions options;
+    options.connection = program;
+    options.pagesPerStep = 4;
+    options.progress = [&](int, int) {
+        if (phase == 0) {
+            phase = 1;
+            while (phase != 2) {
+                std::this_thread::yield();
+            }
+        }
+    };
+    const QString target = QDir(db.Dir()).filePath(QStringLiteral("copy.mdb"));
+    bool ok = false;
+    TBackupError error;
+    std::thread copier([&] { ok = CopyDatabase(db.Path(), target, &error, options); });
+    while (phase != 1) {
+        std::this_thread::yield();
+    }
+    // Half-way, another program takes the write lock and keeps it for a while.
+    QProcess other;
+    other.start(QStringLiteral("sqlite3"), {db.Path()});
+    ASSERT_TRUE(other.waitForStarted());
+    other.write("begin exclusive;\nupdate Recite set ABILITY = ABILITY;\n.shell sleep 1.5\n"
+                "rollback;\n.quit\n");
+    other.waitForBytesWritten();
+    other.closeWriteChannel();
+    sqlite3* probe = nullptr;
+    sqlite3_open_v2(db.Path().toUtf8().constData(), &probe, SQLITE_OPEN_READONLY, nullptr);
+    const auto locked = [&] {
+        return sqlite3_exec(probe, "select count(*) from sqlite_master", nullptr, nullptr,
+                            nullptr) == SQLITE_BUSY;
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!locked() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::yield();
+    }
+    const bool held = locked();
+    sqlite3_close_v2(probe);
+    phase = 2;
+    // Meanwhile the program's statements that need no file get the connection at once.
+    double worstMs = 0;
+    for (int i = 0; i < 100; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        sqlite3_exec(program, "select 1", nullptr, nullptr, nullptr);
+        worstMs = std::max(worstMs, std::chrono::duration<double, std::milli>(
+                                        std::chrono::steady_clock::now() - t0)
+                                        .count());
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    copier.join();
+    other.waitForFinished();
+    ASSERT_TRUE(held);
+    EXPECT_LT(worstMs, 100.0);
+    ASSERT_TRUE(ok) << error.text.toStdString();
+    EXPECT_EQ(Snapshot(target), Snapshot(db.Path()));
 }
 
 TEST_F(CopyTest, AKilledCopyLeavesNothingThatLooksLikeACopy) {
