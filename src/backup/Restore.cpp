@@ -147,11 +147,15 @@ bool RestoreDatabase(const QString& file, const QString& databasePath, const QDa
         *error = QStringLiteral("%1 is the database itself").arg(file);
         return false;
     }
-    const QString folder = QFileInfo(databasePath).absolutePath();
+    // A database reached through a link is replaced where the link points.
+    const QFileInfo current(databasePath);
+    const QString target =
+        current.isSymLink() && current.exists() ? current.canonicalFilePath() : databasePath;
+    const QString folder = QFileInfo(target).absolutePath();
     RemoveAbandonedPartials(folder);
     // The candidate is copied beside the database and checked there: what is checked is
     // exactly what replaces the database, whatever happens to file meanwhile.
-    const QString staged = PartialCopyPath(databasePath);
+    const QString staged = PartialCopyPath(target);
     QFile::remove(staged);
     TBackupError copyError;
     if (!CopyDatabase(file, staged, &copyError)) {
@@ -170,7 +174,7 @@ bool RestoreDatabase(const QString& file, const QString& databasePath, const QDa
         QFile::remove(staged);
         return false;
     }
-    if (!ReplaceFile(staged, databasePath)) {
+    if (!ReplaceFile(staged, target)) {
         QFile::remove(staged);
         *error = QStringLiteral("%1 cannot be replaced").arg(databasePath);
         return false;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -131,6 +132,22 @@ TEST_F(RestoreTest, RestoreRefusesWhileTheProgramRuns) {
     QString message;
     EXPECT_TRUE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message))
         << message.toStdString();
+}
+
+TEST_F(RestoreTest, ADatabaseReachedThroughALinkIsReplacedWhereTheLinkPoints) {
+    QString good;
+    TBackupError error;
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
+    const QStringList before = Snapshot(good);
+    QTemporaryDir program;
+    const QString link = QDir(program.path()).filePath(QStringLiteral("Tavelo.mdb"));
+    ASSERT_TRUE(QFile::link(db.Path(), link));
+    db.Exec(QStringLiteral("delete from Recite"));
+    QString safety;
+    QString message;
+    ASSERT_TRUE(RestoreDatabase(good, link, kMorning, &safety, &message)) << message.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(Snapshot(db.Path()), before);
 }
 
 TEST_F(RestoreTest, ADamagedDatabaseIsKeptAsItWasBeforeItIsReplaced) {
