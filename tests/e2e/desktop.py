@@ -200,6 +200,13 @@ class Program:
             return None
         return wait_for(find, timeout)
 
+    def ended(self, timeout=30):
+        """The exit code once the program has ended (a sanitizer build takes its time), else None."""
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
     def key(self, *keys):
         self.display.xdotool("key", "--clearmodifiers", *keys)
 

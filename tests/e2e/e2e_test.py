@@ -54,7 +54,7 @@ class StartUp(EndToEnd):
     def test_alt_f4_ends_the_program(self):
         program, window = self.start_shown(self.folder(speak=False))
         program.key("alt+F4")
-        self.assertEqual(program.proc.wait(10), 0, program.describe())
+        self.assertEqual(program.ended(), 0, program.describe())
 
 
 class Recitation(EndToEnd):
@@ -226,7 +226,7 @@ class Tray(EndToEnd):
         self.assertTrue(menu, "the menu opens; " + program.describe())
         program.key("Up")  # the last item: 退出
         program.key("Return")
-        self.assertEqual(program.proc.wait(10), 0, program.describe())
+        self.assertEqual(program.ended(), 0, program.describe())
 
 
 if __name__ == "__main__":
