@@ -3,7 +3,9 @@
 #include "LibraryPlayer.h"
 #include "Prompts.h"
 #include "Recitefrm.h"
+#include "Setupfrm.h"
 #include "StartUp.h"
+#include "Translations.h"
 #include "platform/InstanceLock.h"
 
 #include <memory>
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavelo"));
     QApplication::setQuitOnLastWindowClosed(false); // the program lives in the tray
+    InstallQtTranslations();
 
     TInstanceLock lock;
     if (!lock.Acquire(QStringLiteral("Tavelo"))) {
@@ -36,6 +39,7 @@ int main(int argc, char** argv) {
     setup.baseDir = dir;
     setup.player = std::make_unique<TLibraryPlayer>();
     TfrmRecite window(std::move(setup));
+    window.SetSetupDialog(OpenSetupDialog);
     window.show();
     return QApplication::exec();
 }
