@@ -151,6 +151,8 @@ void TfrmSetup::CreateControls() {
 
     layout->addWidget(CreateBottomRow());
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Only now, inside the dialog: otherwise the dialog makes the first button default.
+    btnSave->setDefault(true);
 }
 
 QWidget* TfrmSetup::CreateTopRow() {
@@ -192,8 +194,8 @@ QWidget* TfrmSetup::CreateBasicPage() {
     left->addWidget(cboOrder, 3, 1);
     cbPronounce = NewCheckBox("cbPronounce", QStringLiteral("即时朗读"), true);
     cbPicture = NewCheckBox("cbPicture", QStringLiteral("显示图片"), false);
-    left->addWidget(cbPronounce, 4, 0, 1, 2, Qt::AlignLeft);
-    left->addWidget(cbPicture, 5, 0, 1, 2, Qt::AlignLeft);
+    left->addWidget(cbPronounce, 4, 0, 1, 2, Qt::AlignLeft | Qt::AlignAbsolute);
+    left->addWidget(cbPicture, 5, 0, 1, 2, Qt::AlignLeft | Qt::AlignAbsolute);
     left->setColumnStretch(2, 1);
     left->setRowStretch(6, 1);
 
@@ -392,7 +394,6 @@ QWidget* TfrmSetup::CreateBottomRow() {
                                  &TfrmSetup::btnSavetoDefaultClick);
     btnSave = new QPushButton(QStringLiteral("确定"));
     btnSave->setObjectName(QStringLiteral("btnSave"));
-    btnSave->setDefault(true);
     connect(btnSave, &QPushButton::clicked, this, [this] {
         btnSaveClick();
         accept();

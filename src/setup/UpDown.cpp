@@ -33,7 +33,7 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
         button->setArrowType(type);
         button->setAutoRepeat(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         button->setFixedWidth(kArrowsWidth);
         button->setMinimumHeight(6);
         connect(button, &QToolButton::clicked, this, [this, direction] { Click(direction); });
@@ -42,7 +42,8 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     };
     up_ = arrow(Qt::UpArrow, 1);
     down_ = arrow(Qt::DownArrow, -1);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    // As high as the row it stands in (the box beside it), never taller.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     setFixedWidth(kArrowsWidth);
     setFocusPolicy(Qt::StrongFocus);
 }

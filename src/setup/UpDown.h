@@ -43,6 +43,8 @@ public:
     // The position as the box shows it.
     static QString Format(int value, bool grouped);
 
+    QSize sizeHint() const override { return {width(), 20}; }
+
     QToolButton* UpButton() const { return up_; }
     QToolButton* DownButton() const { return down_; }
 
