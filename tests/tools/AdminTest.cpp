@@ -97,6 +97,24 @@ TEST_F(AdminTest, InitCreatesDefaultsAndOnePrivilegedLearner) {
     EXPECT_EQ(defaults.DesktopColor, 0x808000) << "teal";
 }
 
+TEST_F(AdminTest, DemoDatabaseShowsTheWordLarge) {
+    Write(QStringLiteral("characters.tsv"), "的\tde\tof\n");
+    Write(QStringLiteral("words.tsv"), "你好\tni hao\thello\n");
+    const QString db = QDir(dir.path()).filePath(QStringLiteral("Tavelo.mdb"));
+    TInitOptions options;
+    options.demo = true;
+    options.dataDir = dir.path();
+    ASSERT_TRUE(InitDatabase(db, options, &error)) << error.toStdString();
+    TAdoChannel ch;
+    ASSERT_TRUE(ch.OpenDatabase(db, QString()));
+    for (const int id : {DefaultUserID, FirstLearnerID}) {
+        TConfig c(&ch);
+        c.Load(id);
+        EXPECT_EQ(c.FontSize, 96) << id;
+        EXPECT_EQ(c.WordNum, 20) << id;
+    }
+}
+
 TEST_F(AdminTest, ImportIsAllOrNothingAndSubscriptionMakesWordsDue) {
     TTestDatabase db;
     db.AddUser(100, QStringLiteral("甲"), 1);

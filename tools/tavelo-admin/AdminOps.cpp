@@ -44,6 +44,13 @@ void SeedStartValues(TConfig& c) {
     c.ColumnCount = 3;
 }
 
+void SeedDemoValues(TConfig& c) {
+    SeedStartValues(c);
+    // The word window leaves room for a glyph about 144 pixels high; the dialog's start
+    // value of 24 points looks lost in it.
+    c.FontSize = 96;
+}
+
 namespace {
 
 bool Connect(TAdoChannel& channel, const QString& path, QString* error) {
@@ -76,7 +83,11 @@ bool InitDatabase(const QString& path, const TInitOptions& options, QString* err
         ok = Connect(channel, path, error);
         if (ok) {
             TConfig defaults(&channel);
-            SeedStartValues(defaults);
+            if (options.demo) {
+                SeedDemoValues(defaults);
+            } else {
+                SeedStartValues(defaults);
+            }
             defaults.Save(DefaultUserID);
             defaults.Save(FirstLearnerID);
             // Names reach the database only as bound values.
