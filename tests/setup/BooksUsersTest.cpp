@@ -293,6 +293,21 @@ TEST_F(UsersTest, TheLastLearnerIsNotDeletedWithoutAPrivilegedOne) {
     EXPECT_EQ(engine->Users.Count(), 1);
 }
 
+TEST_F(SetupTest, WithoutLearnersOnlyAddingIsOffered) {
+    Start();
+    Open();
+    EXPECT_EQ(form->FUser, nullptr);
+    EXPECT_FALSE(Find<QWidget>("pgcSetup")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("btnDeleteUser")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("btnUpdateUser")->isEnabled());
+    userAnswer = TUserEntries{QStringLiteral("甲"), QString(), QString()};
+    Click("btnAddUser");
+    EXPECT_EQ(UserItems(), (QStringList{"甲"}));
+    EXPECT_TRUE(Find<QWidget>("pgcSetup")->isEnabled());
+    Click("btnSave");
+    EXPECT_EQ(engine->CurrentUser()->Name, QStringLiteral("甲"));
+}
+
 TEST_F(SetupTest, UserDialogChecksItsEntries) {
     struct Case {
         QString name, password, confirm, message;
