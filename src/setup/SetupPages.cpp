@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -42,12 +43,36 @@ void SetTextColor(QWidget* widget, QPalette::ColorRole role, const QColor& color
     widget->setPalette(pal);
 }
 
-// Check boxes with the caption left of the box.
-QCheckBox* NewCheckBox(const char* name, const QString& caption, bool checked) {
-    auto* box = new QCheckBox(caption);
+// The caption of a check box that stands left of it, in the captions' column; a click on it
+// works the box, as a click on a check box's own text does.
+class TBoxCaption : public QLabel {
+public:
+    TBoxCaption(const QString& caption, QCheckBox* box) : QLabel(caption), box_(box) {
+        setBuddy(box);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (box_->isEnabled() && rect().contains(event->position().toPoint())) {
+            box_->toggle();
+        }
+    }
+
+private:
+    QCheckBox* box_;
+};
+
+// A check box with its caption left of it: the caption in the captions' column, the box
+// where the value boxes begin.
+QCheckBox* AddLeftCaptionBox(QGridLayout* grid, int row, const char* name, const QString& caption,
+                             bool checked) {
+    auto* box = new QCheckBox;
     box->setObjectName(QString::fromLatin1(name));
-    box->setLayoutDirection(Qt::RightToLeft);
+    box->setAccessibleName(caption);
     box->setChecked(checked);
+    grid->addWidget(new TBoxCaption(caption, box), row, 0);
+    grid->addWidget(box, row, 1);
     return box;
 }
 
@@ -192,10 +217,8 @@ QWidget* TfrmSetup::CreateBasicPage() {
     cboOrder->setFixedWidth(kBoxWidth + udWordNum->width());
     left->addWidget(NewLabel(QStringLiteral("背记顺序")), 3, 0);
     left->addWidget(cboOrder, 3, 1);
-    cbPronounce = NewCheckBox("cbPronounce", QStringLiteral("即时朗读"), true);
-    cbPicture = NewCheckBox("cbPicture", QStringLiteral("显示图片"), false);
-    left->addWidget(cbPronounce, 4, 0, 1, 2, Qt::AlignLeft | Qt::AlignAbsolute);
-    left->addWidget(cbPicture, 5, 0, 1, 2, Qt::AlignLeft | Qt::AlignAbsolute);
+    cbPronounce = AddLeftCaptionBox(left, 4, "cbPronounce", QStringLiteral("即时朗读"), true);
+    cbPicture = AddLeftCaptionBox(left, 5, "cbPicture", QStringLiteral("显示图片"), false);
     left->setColumnStretch(2, 1);
     left->setRowStretch(6, 1);
 
