@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -44,8 +46,7 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     down_ = arrow(Qt::DownArrow, -1);
     // As high as the row it stands in (the box beside it), never taller.
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    setFixedWidth(kArrowsWidth);
-    setFocusPolicy(Qt::StrongFocus);
+    Associate(nullptr);
 }
 
 void TUpDown::SetMin(int value) {
@@ -72,12 +73,15 @@ void TUpDown::Associate(QLineEdit* box, bool grouped, bool writes) {
     box_ = box;
     grouped_ = grouped;
     writes_ = writes;
+    // With a box, the box takes the keys; without, the arrows do, and show a focus frame
+    // around themselves.
     if (box_ != nullptr) {
         box_->installEventFilter(this);
-        setFocusPolicy(Qt::NoFocus); // the box takes the keys
-    } else {
-        setFocusPolicy(Qt::StrongFocus);
     }
+    setFocusPolicy(box_ != nullptr ? Qt::NoFocus : Qt::StrongFocus);
+    const int frame = box_ != nullptr ? 0 : 1;
+    layout()->setContentsMargins(frame, frame, frame, frame);
+    setFixedWidth(kArrowsWidth + 2 * frame);
     WriteBox();
 }
 
@@ -128,6 +132,26 @@ bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TUpDown::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (hasFocus()) {
+        QStylePainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    }
+}
+
+void TUpDown::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TUpDown::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void TUpDown::keyPressEvent(QKeyEvent* event) {

@@ -31,7 +31,8 @@ TUpdownEdit::TUpdownEdit(QWidget* parent) : QWidget(parent) {
     box_->setAcceptDrops(false);
     box_->installEventFilter(this);
     arrows_ = new TUpDown(this);
-    arrows_->setFocusPolicy(Qt::NoFocus);
+    // The box's Up and Down keys work the arrows, which then write the position themselves.
+    arrows_->Associate(box_, false, false);
     arrows_->OnClick = [this](int direction) {
         WritePosition();
         if (OnUpDownClick) {
@@ -128,12 +129,6 @@ bool TUpdownEdit::KeyDown(const QKeyEvent* event) {
     case Qt::Key_PageDown:
         arrows_->SetPosition(arrows_->Position() - kPageStep);
         WritePosition();
-        return true;
-    case Qt::Key_Up:
-        arrows_->Click(1);
-        return true;
-    case Qt::Key_Down:
-        arrows_->Click(-1);
         return true;
     case Qt::Key_Delete:
         return false; // an editing key, not a character: the release holds the value in range
