@@ -260,24 +260,20 @@ TEST_F(UsersTest, DeletingAsksThenSelectsTheNextUser) {
     EXPECT_EQ(Current(), 1); // the user who moved up into the place
     EXPECT_EQ(form->FUser->Name, QStringLiteral("丙"));
 
-    engine->SelectUser(1);
-    Choose(0);
-    EXPECT_FALSE(Find<QPushButton>("btnDeleteUser")->isEnabled()); // privileged
-    Choose(1);
     answers = {TMsgResult::Ok};
-    Click("btnDeleteUser"); // the last entry, and current
+    Click("btnDeleteUser"); // not the current user, in the last position
     EXPECT_EQ(UserItems(), (QStringList{"甲"}));
     EXPECT_EQ(Current(), 0);
-    EXPECT_EQ(engine->UserIndex, 0);
+    EXPECT_EQ(engine->CurrentUser()->Name, QStringLiteral("甲"));
 }
 
-TEST_F(UsersTest, DeletingAnotherUserKeepsTheCurrentOne) {
+TEST_F(UsersTest, DeletingAUserBeforeTheCurrentOneKeepsTheCurrentOne) {
     Arrange(2);
     Choose(1);
     answers = {TMsgResult::Ok};
     Click("btnDeleteUser");
-    EXPECT_EQ(engine->CurrentUser()->Name, QStringLiteral("丙"));
     EXPECT_EQ(engine->UserIndex, 1);
+    EXPECT_EQ(engine->CurrentUser()->Name, QStringLiteral("丙"));
 }
 
 TEST_F(UsersTest, TheLastLearnerIsNotDeletedWithoutAPrivilegedOne) {
