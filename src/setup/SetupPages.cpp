@@ -98,7 +98,8 @@ void TColorSwatch::SetColorValue(int value) {
 
 void TColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (OnClick) {
+    if (OnClick && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint())) {
         OnClick();
     }
 }
