@@ -16,7 +16,24 @@ bool CheckProgramFolder(const QString& dir, TMessage* refusal) {
         refusal->text = QStringLiteral("执行目录下没有%1文件！").arg(name);
         return false;
     }
-    // A file that is not SQLite, or lacks tables, is refused before anything writes to it.
+    // A file that is not SQLite, is damaged or cannot take the program's writes is refused
+    // before anything writes to it; so is one that lacks tables.
+    switch (CheckDatabaseFile(path)) {
+    case TFileFitness::Usable:
+        break;
+    case TFileFitness::NotDatabase:
+        refusal->text = QStringLiteral("执行目录下的%1文件不是本程序可用的数据库！").arg(name);
+        return false;
+    case TFileFitness::Damaged:
+        refusal->text = QStringLiteral("执行目录下的%1文件已损坏，请换用备份！").arg(name);
+        return false;
+    case TFileFitness::ReadOnlyFile:
+        refusal->text = QStringLiteral("执行目录下的%1文件是只读的，学习记录无法保存！").arg(name);
+        return false;
+    case TFileFitness::ReadOnlyFolder:
+        refusal->text = QStringLiteral("执行目录不可写入，%1文件的学习记录无法保存！").arg(name);
+        return false;
+    }
     TAdoChannel channel;
     if (!channel.OpenDatabase(path, QString())) {
         refusal->text = QStringLiteral("执行目录下的%1文件不是本程序可用的数据库！").arg(name);

@@ -32,6 +32,10 @@ TRecite::TRecite(QObject* owner, TReciteSetup setup)
     Timer = new QTimer(this);
     Timer->setSingleShot(false);
     connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
+    KeptTimer = new QTimer(this);
+    KeptTimer->setInterval(kKeptRetryMs);
+    connect(KeptTimer, &QTimer::timeout, this, [this] { FlushProgress(); });
+    LoadPendingProgress();
     Words.Clear();
     LoadUsers();
     WordMask = 3;
@@ -44,6 +48,8 @@ TRecite::TRecite(QObject* owner, TReciteSetup setup)
 
 TRecite::~TRecite() {
     Timer->stop();
+    KeptTimer->stop();
+    SavePendingProgress();
     Words.Clear();
     Users.Clear();
     if (player_) {
@@ -115,6 +121,7 @@ void TRecite::Stop() {
 }
 
 void TRecite::LoadGroup() {
+    FlushProgress(); // the selection sees every pass made so far, where the file allows
     TUser* user = CurrentUser();
     Exhausted = user == nullptr || user->SelectDueWords(Words);
     if (!Words.Empty()) {
@@ -127,7 +134,25 @@ void TRecite::LoadGroup() {
     }
 }
 
+// An error inside a tick (a view or a file that fails) is reported once and pauses the
+// cycle: left running, every following tick would meet it again.
 void TRecite::Tick() {
+    try {
+        RunTick();
+    } catch (const std::exception& e) {
+        Timer->stop();
+        reportError_(QString::fromUtf8(e.what()));
+        try {
+            if (State == rsRunning) {
+                SetState(rsPaused);
+            }
+        } catch (const std::exception&) {
+            // Paused already; the view will catch up at its next refresh.
+        }
+    }
+}
+
+void TRecite::RunTick() {
     TUser* user = CurrentUser();
     if (user == nullptr || Words.Empty()) {
         Timer->stop();
@@ -141,21 +166,24 @@ void TRecite::Tick() {
         Timer->setInterval(interval); // restarts the running timer
     }
     if (AnswerPhase && TickCount >= user->Config.ReciteTime) {
+        // The answer phase is over before the word is scored: a failure below must not
+        // leave it open to be scored again at the next tick.
+        AnswerPhase = false;
+        TickCount = 0;
         ScoreCurrentWord();
-        if (!Stopped) {
-            MoveToWord(WordIndex - 1);
-            ShowWord();
-            TickCount = 0;
-            AnswerPhase = false;
+        if (Stopped) {
+            return;
         }
+        MoveToWord(WordIndex - 1);
+        ShowWord();
     }
     if (!AnswerPhase && TickCount >= user->Config.TranslateTime) {
+        TickCount = 0;
+        AnswerPhase = true;
         if (user->Config.Pronounce == 1) {
             Pronounce();
         }
         ShowAnswer();
-        TickCount = 0;
-        AnswerPhase = true;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "Sound.h"
 #include "View.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -51,6 +52,21 @@ public:
     // The timer's handler; public so the cycle can be driven tick by tick.
     void Tick();
 
+    // Makes the progress writes the channel kept while another program held the file;
+    // the retry timer calls it until none is left. The learner is told once per outage:
+    // at once when the disk or the file refuses writes, after a while when the file is
+    // only held by another program.
+    void FlushProgress();
+    // How often kept writes are tried again, and after how long a file held by another
+    // program is worth telling the learner about.
+    static constexpr int kKeptRetryMs = 500;
+    static constexpr int kKeptPatienceMs = 10000;
+    // How long the end of the program waits for a held file before it keeps the writes in
+    // the pending file.
+    int FinalWaitMs = 5000;
+    // Where progress writes still to be made wait while the program is not running.
+    QString PendingProgressPath() const;
+
     void LoadUsers();
     TUser* AddUser(const QString& name, const QString& password);
     void DeleteUser(TUser* user);
@@ -60,6 +76,7 @@ public:
 
     std::unique_ptr<TAdoChannel> Channel;
     QTimer* Timer = nullptr;
+    QTimer* KeptTimer = nullptr;
     TUserList Users;
     TWordList Words;
     int UserIndex = 0;
@@ -83,6 +100,10 @@ public:
     void PlaySound();
 
 private:
+    void RunTick();
+    void AfterProgressWrite();
+    void LoadPendingProgress();
+    void SavePendingProgress();
     void StartTimer();
     void Pause();
     void Stop();
@@ -99,4 +120,6 @@ private:
     std::unique_ptr<IPlayer> player_;
     std::function<void(const QString&)> reportError_;
     QSet<QString> reportedSounds_;
+    QElapsedTimer keptSince_;
+    bool keptReported_ = false;
 };

@@ -85,6 +85,7 @@ void TRecite::ScoreCurrentWord() {
     }
     if (!user->ReviewMode) {
         w->Save();
+        AfterProgressWrite();
     }
     if (w->Known) {
         Words.Delete(WordIndex);

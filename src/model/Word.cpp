@@ -3,6 +3,7 @@
 #include "Channels.h"
 #include "User.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -56,11 +57,21 @@ bool IsSafeFileStem(const QString& name) {
     return true;
 }
 
+namespace {
+const char* const kProgressWrite = "update Recite set Ability=%d, UPDATE_DATE=%f, WORD_ROUND=%d  "
+                                   "where USER_ID=%d and WORD_ID=%d";
+} // namespace
+
 void TWord::Save() {
-    Channel->ExecuteInTransaction(
-        SqlFormat("update Recite set Ability=%d, UPDATE_DATE=%f, WORD_ROUND=%d  where "
-                  "USER_ID=%d and WORD_ID=%d",
-                  {Ability, UpdateDate, WordRound, UserID, WordID}));
+    Channel->ExecuteKept(
+        SqlFormat(kProgressWrite, {Ability, UpdateDate, WordRound, UserID, WordID}));
+}
+
+bool IsProgressWrite(const QString& sql) {
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QStringLiteral("update Recite set Ability=-?\\d+, UPDATE_DATE=-?\\d+\\.\\d\\d, "
+                       "WORD_ROUND=-?\\d+  where USER_ID=-?\\d+ and WORD_ID=-?\\d+")));
+    return pattern.match(sql).hasMatch();
 }
 
 bool TUser::SelectDueWords(TWordList& words) {

@@ -13,6 +13,8 @@ public:
 
     // Writes Ability, UpdateDate and WordRound back; the row is found by user and word
     // only, so every book of the user that carries the word changes.
+    // Writes the progress back; when the file is held by another program the write is kept
+    // by the channel and made at the next chance, in order.
     void Save();
 
     TAdoChannel* Channel;
@@ -34,3 +36,7 @@ bool IsSafeFileStem(const QString& name);
 
 // The group of due words, keyed by WORD_NAME.
 using TWordList = TStringList<TWord>;
+
+// True for exactly the statement TWord::Save writes (with any numbers): the only kind of
+// statement the program reads back from its file of progress writes still to be made.
+bool IsProgressWrite(const QString& sql);

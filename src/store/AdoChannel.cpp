@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -68,7 +69,7 @@ QString ConnectionValue(const QString& value) {
 
 } // namespace
 
-TAdoChannel::TAdoChannel() = default;
+TAdoChannel::TAdoChannel() : busyTimeoutMs_(kBusyTimeoutMs) {}
 
 TAdoChannel::~TAdoChannel() {
     Disconnect();
@@ -108,7 +109,7 @@ bool TAdoChannel::Connect(const QString& connectionString) {
         sqlite3_close_v2(db);
         return false;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, busyTimeoutMs_);
     sqlite3_extended_result_codes(db, 1);
     // Opening is lazy; reading the catalogue proves the file is a database at all.
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) !=
@@ -214,11 +215,118 @@ void TAdoChannel::BeginTransaction() {
 }
 
 void TAdoChannel::Commit() {
-    RunControl("commit");
+    if (db_ == nullptr) {
+        throw EDatabaseError("Connection is not open");
+    }
+    if (sqlite3_exec(db_, "commit", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        // A commit refused (another program reads the file) leaves the transaction open and
+        // its locks held; end it, or every later write of this run would fail.
+        const std::string message = LastError().toStdString();
+        if (InTransaction()) {
+            sqlite3_exec(db_, "rollback", nullptr, nullptr, nullptr);
+        }
+        throw EDatabaseError(message);
+    }
 }
 
 void TAdoChannel::Rollback() {
+    // After a full disk or an I/O error SQLite has rolled back already.
+    if (db_ != nullptr && !InTransaction()) {
+        return;
+    }
     RunControl("rollback");
+}
+
+namespace {
+
+// Failures that pass: the file is held by another program, or the disk or the file refuses
+// writes for now. Anything else would fail again on every attempt.
+bool TransientFailure(int code) {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+    case SQLITE_NOMEM:
+    case SQLITE_PERM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool TAdoChannel::ExecuteKept(const QString& sql) {
+    kept_ << sql;
+    return FlushKept();
+}
+
+bool TAdoChannel::FlushKept(int waitMs) {
+    if (kept_.isEmpty()) {
+        keptFailure_ = SQLITE_OK;
+        return true;
+    }
+    if (db_ == nullptr) {
+        keptFailure_ = SQLITE_CANTOPEN;
+        return false;
+    }
+    BeforeWrite();
+    sqlite3_busy_timeout(db_, waitMs);
+    const auto run = [this](const QString& sql) {
+        const QByteArray utf8 = sql.toUtf8();
+        return sqlite3_exec(db_, utf8.constData(), nullptr, nullptr, nullptr);
+    };
+    while (!kept_.isEmpty()) {
+        // The write lock first: a commit that finds readers waits for them with the lock
+        // held, so none can start meanwhile.
+        int code = InTransaction() ? SQLITE_ERROR : run(QStringLiteral("begin immediate"));
+        qsizetype failedAt = -1;
+        for (qsizetype i = 0; code == SQLITE_OK && i < kept_.size(); ++i) {
+            code = run(kept_[i]);
+            if (code != SQLITE_OK) {
+                failedAt = i;
+            }
+        }
+        if (code == SQLITE_OK) {
+            code = run(QStringLiteral("commit"));
+        }
+        if (code == SQLITE_OK) {
+            kept_.clear();
+            keptFailure_ = SQLITE_OK;
+            break;
+        }
+        keptFailure_ = code;
+        if (InTransaction()) {
+            run(QStringLiteral("rollback"));
+        }
+        if (failedAt >= 0 && !TransientFailure(code)) {
+            dropped_ << kept_.takeAt(failedAt);
+            continue;
+        }
+        break;
+    }
+    sqlite3_busy_timeout(db_, busyTimeoutMs_);
+    return kept_.isEmpty();
+}
+
+void TAdoChannel::SetBusyTimeout(int ms) {
+    busyTimeoutMs_ = ms;
+    if (db_ != nullptr) {
+        sqlite3_busy_timeout(db_, ms);
+    }
+}
+
+bool TAdoChannel::KeptFailureIsBusy() const {
+    const int primary = keptFailure_ & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+QStringList TAdoChannel::TakeDroppedWrites() {
+    return std::exchange(dropped_, {});
 }
 
 bool TAdoChannel::InTransaction() const {

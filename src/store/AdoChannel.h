@@ -41,10 +41,38 @@ public:
     bool ExecuteInTransaction(const QString& sql);
     bool ExecuteListInTransaction(const QStringList& sqls);
 
+    // A commit that fails ends the transaction (rolled back) before it raises, and a roll-back
+    // of a transaction SQLite has already ended does nothing: no call leaves a transaction
+    // open behind it.
     void BeginTransaction();
     void Commit();
     void Rollback();
     bool InTransaction() const;
+
+    // Writes that must not be lost (the learner's progress). Each is made in one transaction
+    // together with the writes kept before it, in order, waiting only briefly for the file.
+    // When another program holds the file, or the disk or the file refuses the write, they
+    // are kept and made at the next call or FlushKept. A statement the database refuses for
+    // good (not for want of the file) is dropped, so it cannot hold back those after it.
+    // True when everything kept so far is in the file.
+    bool ExecuteKept(const QString& sql);
+    // Keeps a write for the next attempt without trying it now.
+    void Keep(const QString& sql) { kept_ << sql; }
+    bool FlushKept(int waitMs = kKeptWaitMs);
+    const QStringList& KeptWrites() const { return kept_; }
+    // The SQLite result code of the last failed attempt (0 after a success), and whether it
+    // only meant that another program held the file.
+    int LastKeptFailure() const { return keptFailure_; }
+    bool KeptFailureIsBusy() const;
+    // Statements dropped since the last call, for a report.
+    QStringList TakeDroppedWrites();
+
+    // How long a kept write waits for the file on the caller's thread: the learner's window
+    // must not freeze while a backup or another tool reads the database.
+    static constexpr int kKeptWaitMs = 60;
+
+    // How long a statement waits for another process that holds the file (5 s by default).
+    void SetBusyTimeout(int ms);
 
     // The database's message for the last failure on this connection.
     QString LastError() const;
@@ -62,6 +90,10 @@ private:
     std::vector<std::pair<QString, std::unique_ptr<TAdoQuery>>> namedQueries_;
     std::vector<std::unique_ptr<TAdoQuery>> querySlots_;
     std::unordered_map<QString, sqlite3_stmt*> statements_;
+    QStringList kept_;
+    QStringList dropped_;
+    int keptFailure_ = 0;
+    int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
     QString path_;
 };

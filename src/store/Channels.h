@@ -5,5 +5,6 @@
 #include "AdoChannel.h"
 #include "AdoQuery.h"
 #include "DayNumber.h"
+#include "FileCheck.h"
 #include "Schema.h"
 #include "SqlText.h"

@@ -153,7 +153,13 @@ void TfrmRecite::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfrmRecite::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
+    // The focus click's own press never starts a drag: a window manager that holds the press
+    // to give the focus lets it through late, after the pointer has gone back, and a drag
+    // begun then would hand the pointer to the window manager and deactivate the program.
+    const bool focusClick =
+        focusClickPending_ && event->globalPosition().toPoint() == focusClickAt_;
+    focusClickPending_ = false;
+    if (event->button() == Qt::LeftButton && !focusClick) {
         dragArmed_ = true;
         dragByHand_ = false;
         dragOrigin_ = event->globalPosition().toPoint();
@@ -173,6 +179,7 @@ void TfrmRecite::mouseMoveEvent(QMouseEvent* event) {
         }
         if (QWindow* window = windowHandle(); window != nullptr && window->startSystemMove()) {
             dragArmed_ = false; // the window manager moves it from here on
+            systemMove_ = true;
             return;
         }
         dragByHand_ = true;
@@ -209,14 +216,16 @@ void TfrmRecite::HotkeyPress() {
 // A real click on the newly shown window makes it the active one with the keyboard focus;
 // the point lies on the background, where a single click starts nothing. The point is the
 // background's own position plus (20, 5), taken in the background's coordinates: the
-// window's point (84, 53).
+// window's point (84, 53). A window hidden meanwhile gets no click, and the backend clicks
+// only where the point shows this window, so the click never lands in another program.
 void TfrmRecite::tmFocusTimer() {
     tmFocus->stop();
-    const QPoint saved = QCursor::pos();
+    if (!isVisible() || isMinimized()) {
+        return;
+    }
     const QPoint target = imgBack->mapToGlobal(imgBack->pos() + QPoint(20, 5));
-    QCursor::setPos(target);
-    platform_.click->ClickAt(target);
-    QCursor::setPos(saved);
+    focusClickPending_ = platform_.click->ClickAt(target, winId());
+    focusClickAt_ = target;
 }
 
 void TfrmRecite::HideOnDeactivate() {
@@ -227,10 +236,12 @@ void TfrmRecite::HideOnDeactivate() {
     hide();
 }
 
+// Closing the word window, by "退出" or through the window manager (Alt+F4), ends the program.
 void TfrmRecite::closeEvent(QCloseEvent* event) {
     FormClose();
     backdrop_->hide();
     QWidget::closeEvent(event);
+    QCoreApplication::quit();
 }
 
 void TfrmRecite::FormClose() {
@@ -267,5 +278,4 @@ void TfrmRecite::mmiWebsiteClick() {
 
 void TfrmRecite::mmiCloseClick() {
     close();
-    QCoreApplication::quit();
 }

@@ -160,11 +160,17 @@ void TfrmRecite::FormCreate(TReciteSetup setup) {
     }
 
     deactivation_ = connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
-                            [this](Qt::ApplicationState state) {
-                                if (state == Qt::ApplicationInactive) {
-                                    HideOnDeactivate();
-                                }
-                            });
+                            [this](Qt::ApplicationState state) { ApplicationStateChanged(state); });
+}
+
+// While the window manager moves the window it holds the keyboard, and Qt reports the
+// program inactive; no other program has become active then, so the window stays.
+void TfrmRecite::ApplicationStateChanged(Qt::ApplicationState state) {
+    if (state == Qt::ApplicationActive) {
+        systemMove_ = false;
+    } else if (state == Qt::ApplicationInactive && !systemMove_) {
+        HideOnDeactivate();
+    }
 }
 
 int TfrmRecite::FontColor() const {
@@ -322,6 +328,7 @@ void TfrmRecite::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (!event->spontaneous()) {
         shown_ = false;
+        tmFocus->stop(); // the focus click belongs to this showing only
     }
 }
 

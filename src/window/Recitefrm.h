@@ -61,6 +61,7 @@ public:
     void FormShow();
     void FormClose();
     void HideOnDeactivate();
+    void ApplicationStateChanged(Qt::ApplicationState state);
     void HotkeyPress();
     void tmFocusTimer();
     void TrayNotifyIcon1Click();
@@ -142,6 +143,10 @@ private:
     // Dragging: armed by a left press, started once the pointer has travelled far enough.
     bool dragArmed_ = false;
     bool dragByHand_ = false;
+    bool systemMove_ = false; // the window manager moves the window
     QPoint dragOrigin_;
     QPoint dragOffset_;
+    // The focus click on its way, and where it was made.
+    bool focusClickPending_ = false;
+    QPoint focusClickAt_;
 };

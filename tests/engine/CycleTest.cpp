@@ -1,4 +1,5 @@
 #include "EngineFixture.h"
+#include "OtherProgram.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -186,6 +187,78 @@ TEST_F(EngineTest, WithoutLearnersNothingHappens) {
     engine->Tick();
     engine->MarkKnown();
     EXPECT_EQ(engine->WordText(), QString());
+}
+
+// Another program reads the file while the cycle runs: no tick waits long, nothing is lost.
+TEST_F(EngineTest, PassesMadeWhileAnotherProgramReadsReachTheFileAfterwards) {
+    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    Start();
+    engine->SetState(rsLoading);
+    TOtherProgram other(db.Path());
+    ASSERT_TRUE(other.Read());
+    qint64 slowest = 0;
+    for (int i = 0; i < 3 * kShowing; ++i) {
+        QElapsedTimer tick;
+        tick.start();
+        engine->Tick();
+        slowest = std::max(slowest, tick.elapsed());
+    }
+    EXPECT_LT(slowest, 4 * TAdoChannel::kKeptWaitMs + 200);
+    EXPECT_FALSE(engine->Channel->KeptWrites().isEmpty());
+    EXPECT_TRUE(engine->KeptTimer->isActive());
+    EXPECT_TRUE(reported.isEmpty()) << "a short hold is not worth a message";
+    other.LetGo();
+    engine->FlushProgress();
+    EXPECT_FALSE(engine->KeptTimer->isActive());
+    for (int i = 0; i < engine->Words.Count(); ++i) {
+        const TWord* w = engine->Words.Object(i);
+        EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), w->WordID).toInt(), w->WordRound);
+    }
+    EXPECT_EQ(db.Scalar(QStringLiteral("select sum(WORD_ROUND) from Recite")).toInt(), 3);
+}
+
+TEST_F(EngineTest, WritesStillKeptAtTheEndWaitInAFileForTheNextRun) {
+    AddBook(1, {QStringLiteral("a")});
+    Start();
+    engine->FinalWaitMs = 30;
+    const QString pending = engine->PendingProgressPath();
+    engine->SetState(rsLoading);
+    TOtherProgram other(db.Path());
+    ASSERT_TRUE(other.Read());
+    Ticks(kShowing + 1);
+    const int rounds = engine->Words.Object(0)->WordRound;
+    ASSERT_EQ(rounds, 2);
+    view.reset();
+    engine.reset();
+    ASSERT_TRUE(QFile::exists(pending));
+    QFile file(pending);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("delete from Recite\n"); // only progress writes are ever read back
+    file.close();
+    other.LetGo();
+    Start();
+    EXPECT_FALSE(QFile::exists(pending));
+    EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), 1001).toInt(), rounds);
+    EXPECT_EQ(db.Count(QStringLiteral("from Recite")), 1);
+}
+
+TEST_F(EngineTest, AnErrorInATickIsReportedOnceAndPausesTheCycle) {
+    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    Start();
+    engine->SetState(rsLoading);
+    engine->Tick(); // scores entry 0 unseen, shows the next word
+    view->onUpdate = [] { throw std::runtime_error("display failed"); };
+    for (int i = 0; i < kShowing && engine->Timer->isActive(); ++i) {
+        engine->Tick();
+    }
+    EXPECT_EQ(reported, QStringList{QStringLiteral("display failed")});
+    EXPECT_EQ(engine->State, rsPaused);
+    EXPECT_FALSE(engine->Timer->isActive()) << "no further tick meets the error again";
+    view->onUpdate = nullptr;
+    engine->SetState(rsRunning);
+    Ticks(1 + kShowing); // the interrupted answer phase ends, then one whole showing
+    EXPECT_EQ(db.Scalar(QStringLiteral("select sum(WORD_ROUND) from Recite")).toInt(), 3)
+        << "one pass per showing, none repeated";
 }
 
 } // namespace

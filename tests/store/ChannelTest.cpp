@@ -1,8 +1,10 @@
 #include "Channels.h"
 #include "Errors.h"
+#include "OtherProgram.h"
 #include "TestDatabase.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
@@ -109,6 +111,53 @@ TEST_F(ChannelTest, TransactionControlErrorsAreRaised) {
     EXPECT_FALSE(unconnected.Execute(QStringLiteral("select 1")));
     EXPECT_EQ(unconnected.OpenQuery(QStringLiteral("select 1"), 1), nullptr);
     EXPECT_THROW(unconnected.ExecuteInTransaction(QStringLiteral("select 1")), EDatabaseError);
+}
+
+// Another program holds the file: nothing here may leave a transaction open behind it.
+TEST_F(ChannelTest, ACommitRefusedWhileAnotherProgramReadsEndsTheTransaction) {
+    ch.SetBusyTimeout(30);
+    TOtherProgram other(db.Path());
+    ASSERT_TRUE(other.Read());
+    ch.BeginTransaction();
+    ASSERT_TRUE(ch.Execute(QStringLiteral("update T set A = 10 where A = 1")));
+    EXPECT_THROW(ch.Commit(), EDatabaseError);
+    EXPECT_FALSE(ch.InTransaction());
+    EXPECT_NO_THROW(ch.Rollback()) << "nothing is left to undo";
+    other.LetGo();
+    EXPECT_TRUE(ch.ExecuteInTransaction(QStringLiteral("update T set A = 20 where A = 2")));
+    EXPECT_EQ(db.Count(QStringLiteral("from T where A in (10, 20)")), 1);
+}
+
+TEST_F(ChannelTest, KeptWritesWaitBrieflyAndReachTheFileInOrderOnceItIsFree) {
+    TOtherProgram other(db.Path());
+    for (auto hold : {&TOtherProgram::Read, &TOtherProgram::Write}) {
+        ASSERT_TRUE((other.*hold)());
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_FALSE(ch.ExecuteKept(QStringLiteral("update T set B = 'x' where A = 1")));
+        EXPECT_FALSE(ch.ExecuteKept(QStringLiteral("update T set B = 'y' where A = 1")));
+        EXPECT_LT(waited.elapsed(), 4 * TAdoChannel::kKeptWaitMs + 200);
+        EXPECT_TRUE(ch.KeptFailureIsBusy());
+        EXPECT_FALSE(ch.InTransaction());
+        EXPECT_EQ(ch.KeptWrites().size(), 2);
+        other.LetGo();
+        EXPECT_TRUE(ch.FlushKept());
+        EXPECT_TRUE(ch.KeptWrites().isEmpty());
+        EXPECT_EQ(db.Scalar(QStringLiteral("select B from T where A = 1")).toString(), "y");
+        ch.Execute(QStringLiteral("update T set B = 'one' where A = 1"));
+    }
+}
+
+TEST_F(ChannelTest, AKeptWriteRefusedForGoodIsDroppedAndHoldsNothingBack) {
+    TOtherProgram other(db.Path());
+    ASSERT_TRUE(other.Write());
+    ch.Keep(QStringLiteral("update T set B = 'p' where A = 2"));
+    ch.Keep(QStringLiteral("update NoSuchTable set A = 1"));
+    EXPECT_FALSE(ch.ExecuteKept(QStringLiteral("update T set B = 'q' where A = 3")));
+    other.LetGo();
+    EXPECT_TRUE(ch.FlushKept());
+    EXPECT_EQ(ch.TakeDroppedWrites(), QStringList{QStringLiteral("update NoSuchTable set A = 1")});
+    EXPECT_EQ(db.Count(QStringLiteral("from T where B in ('p', 'q')")), 2);
 }
 
 TEST_F(ChannelTest, TransactionGuardRollsBackUnlessCommitted) {

@@ -32,6 +32,9 @@ public:
         }
     }
     void UpdateDisplay() override {
+        if (onUpdate) {
+            onUpdate();
+        }
         const QString trans = engine_->Words.Empty() ? QString() : engine_->TransText();
         events << QStringLiteral("show %1|%2").arg(engine_->WordText(), trans);
         shown << engine_->WordText();
@@ -49,6 +52,7 @@ public:
     QStringList events;
     QStringList shown;
     std::function<void()> onReflect;
+    std::function<void()> onUpdate;
 
 private:
     TRecite* engine_;

@@ -7,9 +7,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <tuple>
 
 namespace {
 
@@ -97,22 +101,114 @@ TEST_F(AdminTest, InitCreatesDefaultsAndOnePrivilegedLearner) {
     EXPECT_EQ(defaults.DesktopColor, 0x808000) << "teal";
 }
 
-TEST_F(AdminTest, DemoDatabaseShowsTheWordLarge) {
-    Write(QStringLiteral("characters.tsv"), "的\tde\tof\n");
-    Write(QStringLiteral("words.tsv"), "你好\tni hao\thello\n");
+TEST_F(AdminTest, AFailedInitLeavesNothingBehind) {
     const QString db = QDir(dir.path()).filePath(QStringLiteral("Tavelo.mdb"));
     TInitOptions options;
     options.demo = true;
     options.dataDir = dir.path();
+    Write(QStringLiteral("characters.tsv"), "你\tnǐ\n好\thǎo\n");
+    Write(QStringLiteral("words.tsv"), "你好\ta\tb\tc\td\n"); // the second book fails
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_FALSE(InitDatabase(db, options, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("5 columns"))) << error.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before)
+        << "no database, no half-made file, no journal";
+
+    Write(QStringLiteral("words.tsv"), "你好\tnǐ hǎo\n");
     ASSERT_TRUE(InitDatabase(db, options, &error)) << error.toStdString();
+    QStringList after = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    after.removeOne(QStringLiteral("Tavelo.mdb"));
+    EXPECT_EQ(after, before) << "the database and nothing else beside it";
     TAdoChannel ch;
     ASSERT_TRUE(ch.OpenDatabase(db, QString()));
+    EXPECT_EQ(ListDatabase(ch).filter(QStringLiteral(". book ")).size(), 2);
     for (const int id : {DefaultUserID, FirstLearnerID}) {
         TConfig c(&ch);
         c.Load(id);
-        EXPECT_EQ(c.FontSize, 96) << id;
+        EXPECT_EQ(c.FontSize, 96) << "the demo shows the word large, " << id;
         EXPECT_EQ(c.WordNum, 20) << id;
     }
+}
+
+// Progress rows that are refused, or silently dropped, undo the whole subscription.
+TEST_F(AdminTest, ASubscriptionWithoutAllItsProgressRowsIsUndoneAndReported) {
+    TTestDatabase db;
+    db.AddUser(100, QStringLiteral("甲"), 1);
+    db.AddBook(1, QStringLiteral("b"), 3, 1);
+    const char* const triggers[] = {
+        "create trigger T before insert on Recite begin select raise(abort, 'disk says no'); end",
+        "create trigger T before insert on Recite when new.WORD_ID = 2 begin select "
+        "raise(ignore); end",
+    };
+    for (const char* trigger : triggers) {
+        db.Exec(QString::fromLatin1(trigger));
+        EXPECT_FALSE(SubscribeBook(db.Channel(), 100, 1, &error)) << trigger;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("the subscription could not be written")))
+            << error.toStdString();
+        EXPECT_EQ(db.Count(QStringLiteral("from UserBooks")), 0) << trigger;
+        EXPECT_EQ(db.Count(QStringLiteral("from Recite")), 0) << trigger;
+        db.Exec(QStringLiteral("drop trigger T"));
+    }
+    db.Exec(QStringLiteral("insert into Recite(USER_ID, BOOK_ID, WORD_ID) values (100, 1, 9)"));
+    ASSERT_TRUE(SubscribeBook(db.Channel(), 100, 1, &error)) << "a stray row does not count";
+    EXPECT_EQ(db.Count(QStringLiteral("from Recite")), 4);
+    EXPECT_EQ(db.Scalar(QStringLiteral("select SEQUENCE from UserBooks")).toInt(), 1);
+}
+
+// What the command line says and returns when a command fails. A file size limit plays a
+// disk that fills up at every stage of init.
+TEST_F(AdminTest, TheToolsExitCodeAndMessageTellTheTruth) {
+    const auto run = [](const QStringList& args, rlim_t fileSizeLimit = RLIM_INFINITY) {
+        QProcess p;
+        p.setChildProcessModifier([fileSizeLimit] {
+            signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails instead of killing
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        p.start(QStringLiteral(TAVELO_ADMIN_BIN), args);
+        p.waitForFinished(60000);
+        return std::make_tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                               QString::fromUtf8(p.readAllStandardError()));
+    };
+    TTestDatabase db;
+    db.AddUser(100, QStringLiteral("甲"), 1);
+    db.AddBook(1, QStringLiteral("b"), 3, 1);
+    db.Exec(QStringLiteral(
+        "create trigger T before insert on Recite begin select raise(abort, 'no'); end"));
+    auto [code, out, err] = run({QStringLiteral("--db"), db.Path(), QStringLiteral("subscribe"),
+                                 QStringLiteral("100"), QStringLiteral("1")});
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(out.isEmpty()) << out.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("could not be written"))) << err.toStdString();
+
+    const QString folder = QDir(dir.path()).filePath(QStringLiteral("new"));
+    const QString fresh = QDir(folder).filePath(QStringLiteral("Tavelo.mdb"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QStringList init = {QStringLiteral("--db"),      fresh,
+                              QStringLiteral("init"),      QStringLiteral("--demo"),
+                              QStringLiteral("--data"),    QStringLiteral(TAVELO_SOURCE_DATA_DIR),
+                              QStringLiteral("--no-speak")};
+    int failures = 0;
+    for (const rlim_t kb : {8, 32, 48, 64, 96, 112, 2048}) {
+        std::tie(code, out, err) = run(init, kb * 1024);
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        if (code != 0) {
+            ++failures;
+            EXPECT_EQ(code, 1) << kb;
+            EXPECT_TRUE(err.startsWith(QStringLiteral("tavelo-admin: "))) << err.toStdString();
+            EXPECT_FALSE(out.contains(QStringLiteral("created"))) << kb;
+            EXPECT_TRUE(left.isEmpty()) << kb << " KB: " << left.join(' ').toStdString();
+            continue;
+        }
+        EXPECT_EQ(left, QStringList{QStringLiteral("Tavelo.mdb")}) << kb;
+        TAdoChannel ch;
+        ASSERT_TRUE(ch.OpenDatabase(fresh, QString()));
+        EXPECT_EQ(ListDatabase(ch).filter(QStringLiteral(". book ")).size(), 2) << kb;
+        ch.OpenDatabase(QString(), QString());
+        QFile::remove(fresh);
+    }
+    EXPECT_GE(failures, 3) << "the limits reach into every stage";
+    EXPECT_LT(failures, 7) << "and a roomy disk takes the whole database";
 }
 
 TEST_F(AdminTest, ImportIsAllOrNothingAndSubscriptionMakesWordsDue) {
@@ -177,6 +273,49 @@ TEST_F(AdminTest, PackedAndSpokenRecordingsUnpackToMp3) {
     EXPECT_GT(QFileInfo(staging).size(), 1000);
     ASSERT_TRUE(SpeakBook(db.Channel(), 0, mp3Dir, &count, &error));
     EXPECT_EQ(count, 0);
+}
+
+// A word that looks like an option is spoken; a word that cannot be recorded stores none.
+TEST_F(AdminTest, SpeakingIsAllOrNothingAndTakesWordsAsText) {
+    const QString espeak = QStandardPaths::findExecutable(QStringLiteral("espeak-ng"));
+    if (espeak.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
+        GTEST_SKIP() << "espeak-ng or lame is not installed";
+    }
+    TTestDatabase db;
+    const QString mp3Dir = QDir(db.Dir()).filePath(QStringLiteral("mp3"));
+    db.AddBook(1, QStringLiteral("b"), 0, 0);
+    db.Exec(QStringLiteral("insert into Book(BOOK_ID, WORD_ID, WORD_NAME) values (1, 1, '-h'), "
+                           "(1, 2, '--version'), (1, 3, '坏')"));
+    // espeak-ng as found, but refusing the word 坏.
+    const QString bin = QDir(dir.path()).filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    QFile fake(QDir(bin).filePath(QStringLiteral("espeak-ng")));
+    ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+    fake.write(QStringLiteral("#!/bin/sh\nfor a; do last=$a; done\n[ \"$last\" = 坏 ] && exit 3\n"
+                              "exec %1 \"$@\"\n")
+                   .arg(espeak)
+                   .toUtf8());
+    fake.close();
+    fake.setPermissions(fake.permissions() | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+    int count = -1;
+    EXPECT_FALSE(SpeakBook(db.Channel(), 1, mp3Dir, &count, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("\"坏\": espeak-ng failed (exit code 3)")))
+        << error.toStdString();
+    EXPECT_EQ(count, 0);
+    EXPECT_TRUE(QDir(mp3Dir).isEmpty()) << QDir(mp3Dir).entryList().join(' ').toStdString();
+    qputenv("PATH", path);
+
+    db.Exec(QStringLiteral("delete from Book where WORD_NAME = '坏'"));
+    ASSERT_TRUE(SpeakBook(db.Channel(), 1, mp3Dir, &count, &error)) << error.toStdString();
+    EXPECT_EQ(count, 2);
+    const QString staging = QDir(db.Dir()).filePath(QStringLiteral("6.mp3"));
+    for (const char* word : {"-h", "--version"}) {
+        UnpackSoundFile(QDir(mp3Dir).filePath(QLatin1String(word) + QStringLiteral(".mp3")),
+                        staging);
+        EXPECT_GT(QFileInfo(staging).size(), 1000) << word << " was spoken, not obeyed";
+    }
 }
 
 TEST_F(AdminTest, AutostartEntryIsWrittenAndRemoved) {

@@ -167,6 +167,16 @@ TEST_F(CommandTest, HotkeyTogglesTheWindowAndEachShowingClicksForFocusOnce) {
     EXPECT_EQ(State(), rsRunning); // hidden without deactivation it runs on unseen
 }
 
+TEST_F(CommandTest, AWindowHiddenBeforeItsFocusClickGetsNone) {
+    CreateWithWords({QStringLiteral("a")});
+    QTimer* focus = form->findChild<QTimer*>(QStringLiteral("tmFocus"));
+    (*hotkeyPressed)();
+    Settle();
+    EXPECT_FALSE(focus->isActive());
+    form->tmFocusTimer(); // a timeout already queued when the window went
+    EXPECT_TRUE(clicks->isEmpty());
+}
+
 TEST_F(CommandTest, WithoutANotificationAreaTheMenuKeyOpensTheMenu) {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         GTEST_SKIP() << "the menu opens from the tray icon here";

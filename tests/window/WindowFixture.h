@@ -27,7 +27,10 @@ struct TFakeHotkey : IHotkey {
 };
 struct TFakeClick : ISynthClick {
     std::shared_ptr<QList<QPoint>> clicks;
-    void ClickAt(const QPoint& globalPos) override { *clicks << globalPos; }
+    bool ClickAt(const QPoint& globalPos, WId) override {
+        *clicks << globalPos;
+        return true;
+    }
 };
 
 // A program folder with the start settings, a word window on it with fake platform pieces,

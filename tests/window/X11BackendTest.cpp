@@ -2,11 +2,13 @@
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb test_window --gtest_filter='X11*'
 #include "platform/Platform.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -99,10 +101,26 @@ TEST_F(X11BackendTest, SynthesisedClickArrivesAtThePoint) {
     target.installEventFilter(&recorder);
     target.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&target));
-    MakeSystemClick()->ClickAt(target.mapToGlobal(QPoint(30, 40)));
+    QCursor::setPos(5, 6);
+    QTest::qWait(50);
+    const std::unique_ptr<ISynthClick> click = MakeSystemClick();
+    EXPECT_TRUE(click->ClickAt(target.mapToGlobal(QPoint(30, 40)), target.winId()));
     EXPECT_TRUE(QTest::qWaitFor([&presses] { return !presses.isEmpty(); }, 2000));
     ASSERT_EQ(presses.size(), 1);
     EXPECT_EQ(presses[0], QPoint(30, 40));
+    EXPECT_TRUE(QTest::qWaitFor([] { return QCursor::pos() == QPoint(5, 6); }, 2000));
+
+    // Where another window covers the point, or the window is not on screen, nothing is clicked.
+    QWidget cover;
+    cover.setGeometry(120, 120, 100, 100);
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    EXPECT_FALSE(click->ClickAt(target.mapToGlobal(QPoint(30, 40)), target.winId()));
+    EXPECT_TRUE(click->ClickAt(target.mapToGlobal(QPoint(150, 120)), target.winId()));
+    target.hide();
+    EXPECT_FALSE(click->ClickAt(target.mapToGlobal(QPoint(150, 120)), target.winId()));
+    QTest::qWait(200);
+    EXPECT_EQ(presses.size(), 2);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "Channels.h"
 #include "Errors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -68,55 +69,103 @@ int MaxOf(TAdoChannel& channel, const QString& sql) {
 
 } // namespace
 
+namespace {
+
+int Count(TAdoChannel& channel, const QString& sql) {
+    TAdoQuery* q = channel.OpenQuery(sql, 1);
+    if (q == nullptr) {
+        throw EDatabaseError(channel.LastError().toStdString());
+    }
+    const int n = q->AsInteger(QStringLiteral("N"));
+    q->Close();
+    return n;
+}
+
+// Fills a new database. The settings writes report nothing, so what they left is counted.
+bool FillDatabase(const QString& path, const TInitOptions& options, QString* error) {
+    TAdoChannel channel;
+    if (!Connect(channel, path, error)) {
+        return false;
+    }
+    TConfig defaults(&channel);
+    if (options.demo) {
+        SeedDemoValues(defaults);
+    } else {
+        SeedStartValues(defaults);
+    }
+    defaults.Save(DefaultUserID);
+    defaults.Save(FirstLearnerID);
+    // Names reach the database only as bound values.
+    TAdoQuery* q = channel.OpenQuery(QStringLiteral("select * from USERS where ID = -1"), 1);
+    if (q == nullptr) {
+        *error = channel.LastError();
+        return false;
+    }
+    q->Append();
+    q->SetValue(QStringLiteral("ID"), FirstLearnerID);
+    q->SetValue(QStringLiteral("NAME"), options.learnerName.trimmed());
+    q->SetValue(QStringLiteral("CIPHER"), QString());
+    q->SetValue(QStringLiteral("IsPower"), 1);
+    q->Post();
+    q->Close();
+    const QString settings = QStringLiteral("select count(*) as N from CONFIG where USERID = %1");
+    if (Count(channel, settings.arg(DefaultUserID)) != TConfig::kCount ||
+        Count(channel, settings.arg(FirstLearnerID)) != TConfig::kCount ||
+        Count(channel, QStringLiteral("select count(*) as N from USERS")) != 1) {
+        *error =
+            QStringLiteral("the start values could not be written: %1").arg(channel.LastError());
+        return false;
+    }
+    const QStringList books = {QStringLiteral("characters.tsv"), QStringLiteral("words.tsv")};
+    const QStringList names = {QStringLiteral("常用汉字"), QStringLiteral("基础词语")};
+    for (int i = 0; options.demo && i < books.size(); ++i) {
+        int bookID = 0;
+        if (!ImportBook(channel, QDir(options.dataDir).filePath(books[i]), names[i], &bookID,
+                        error) ||
+            !SubscribeBook(channel, FirstLearnerID, bookID, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void RemoveDatabaseFiles(const QString& path) {
+    QFile::remove(path + QStringLiteral("-journal"));
+    QFile::remove(path);
+}
+
+} // namespace
+
 bool InitDatabase(const QString& path, const TInitOptions& options, QString* error) {
     if (QFileInfo::exists(path)) {
         *error = QStringLiteral("%1 exists already; it is left as it is").arg(path);
         return false;
     }
-    if (!CreateDatabaseFile(path)) {
-        *error = QStringLiteral("cannot create %1").arg(path);
-        return false;
-    }
+    // Built under a name of its own and renamed when complete: the database's name never
+    // holds half a database, whatever step fails or throws.
+    const QString partial =
+        QStringLiteral("%1.%2.part").arg(path).arg(QCoreApplication::applicationPid());
+    RemoveDatabaseFiles(partial); // left by an earlier run that was killed
     bool ok = false;
-    {
-        TAdoChannel channel;
-        ok = Connect(channel, path, error);
-        if (ok) {
-            TConfig defaults(&channel);
-            if (options.demo) {
-                SeedDemoValues(defaults);
-            } else {
-                SeedStartValues(defaults);
-            }
-            defaults.Save(DefaultUserID);
-            defaults.Save(FirstLearnerID);
-            // Names reach the database only as bound values.
-            TAdoQuery* q =
-                channel.OpenQuery(QStringLiteral("select * from USERS where ID = -1"), 1);
-            ok = q != nullptr;
-            if (ok) {
-                q->Append();
-                q->SetValue(QStringLiteral("ID"), FirstLearnerID);
-                q->SetValue(QStringLiteral("NAME"), options.learnerName.trimmed());
-                q->SetValue(QStringLiteral("CIPHER"), QString());
-                q->SetValue(QStringLiteral("IsPower"), 1);
-                q->Post();
-                q->Close();
-            } else {
-                *error = channel.LastError();
-            }
+    try {
+        if (!CreateDatabaseFile(partial)) {
+            *error = QStringLiteral("cannot create %1").arg(path);
+        } else {
+            ok = FillDatabase(partial, options, error);
         }
-        const QStringList books = {QStringLiteral("characters.tsv"), QStringLiteral("words.tsv")};
-        const QStringList names = {QStringLiteral("常用汉字"), QStringLiteral("基础词语")};
-        for (int i = 0; ok && options.demo && i < books.size(); ++i) {
-            int bookID = 0;
-            ok = ImportBook(channel, QDir(options.dataDir).filePath(books[i]), names[i], &bookID,
-                            error) &&
-                 SubscribeBook(channel, FirstLearnerID, bookID, error);
-        }
+    } catch (const std::exception& e) {
+        *error = QStringLiteral("cannot create %1: %2").arg(path, QString::fromUtf8(e.what()));
+    }
+    if (ok && !QFile::rename(partial, path)) {
+        *error =
+            QFileInfo::exists(path)
+                ? QStringLiteral("%1 was created by someone else meanwhile; it is left as it is")
+                      .arg(path)
+                : QStringLiteral("cannot create %1").arg(path);
+        ok = false;
     }
     if (!ok) {
-        QFile::remove(path);
+        RemoveDatabaseFiles(partial);
     }
     return ok;
 }
@@ -166,23 +215,50 @@ bool ImportBook(TAdoChannel& channel, const QString& path, const QString& bookNa
     }
 }
 
+// The subscription TUser::IncludeBook makes, as one transaction that is checked:
+// either the UserBooks row and a progress row for every word of the book are there, or
+// nothing is.
 bool SubscribeBook(TAdoChannel& channel, int userID, int bookID, QString* error) {
     TUserList users;
     LoadUsers(channel, users);
     for (int i = 0; i < users.Count(); ++i) {
-        TUser* user = users.Object(i);
+        const TUser* user = users.Object(i);
         if (user->ID != userID) {
             continue;
         }
         for (int b = 0; b < user->SpareBooks.Count(); ++b) {
-            if (user->SpareBooks.Object(b)->BookID == bookID) {
-                try {
-                    user->IncludeBook(user->SpareBooks.Object(b));
-                    return true;
-                } catch (const ETaveloError& e) {
-                    *error = QString::fromStdString(e.what());
+            if (user->SpareBooks.Object(b)->BookID != bookID) {
+                continue;
+            }
+            try {
+                TTransaction transaction(channel);
+                const QString rows = SqlFormat(
+                    "select count(*) as N from Recite where USER_ID = %d and BOOK_ID = %d",
+                    {userID, bookID});
+                const int before = Count(channel, rows);
+                const int words =
+                    Count(channel,
+                          SqlFormat("select count(*) as N from Book where BOOK_ID = %d", {bookID}));
+                const bool written =
+                    channel.Execute(SqlFormat("insert into UserBooks(USERID, BOOKID, SEQUENCE) "
+                                              "values(%d, %d, %d)",
+                                              {userID, bookID, user->SelectedBooks.Count() + 1})) &&
+                    channel.Execute(SqlFormat(
+                        "insert into Recite(USER_ID, WORD_ID, ABILITY, WORD_ROUND, RANDOM_NUM, "
+                        "UPDATE_DATE, BOOK_ID) select %d, WORD_ID, 0, 0, 0, %f, %d from Book "
+                        "where BOOK_ID = %d",
+                        {userID, kDayNumber2000, bookID, bookID}));
+                if (!written || Count(channel, rows) - before != words) {
+                    *error = QStringLiteral("the subscription could not be written: %1")
+                                 .arg(channel.LastError());
                     return false;
                 }
+                transaction.Commit();
+                return true;
+            } catch (const ETaveloError& e) {
+                *error = QStringLiteral("the subscription could not be written: %1")
+                             .arg(QString::fromUtf8(e.what()));
+                return false;
             }
         }
         *error = QStringLiteral("learner %1 has no spare book %2 (subscribed already, or no such "

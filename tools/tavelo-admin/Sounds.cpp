@@ -11,33 +11,63 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// Packs into a temporary name first, so an interrupted run never leaves half a file under
-// the word's name.
-bool PackOne(const QString& source, const QString& dest, QString* error) {
-    if (QFileInfo(source).canonicalFilePath() == QFileInfo(dest).canonicalFilePath()) {
-        *error = QStringLiteral("%1 is already in the sound folder; pack from another folder")
-                     .arg(source);
-        return false;
+// Recordings are packed under temporary names first and take their words' names together
+// at the end, so a run that fails stores nothing and never leaves half a file under a
+// word's name. What was not moved in is removed when the staging ends.
+class TStaging {
+public:
+    TStaging() = default;
+    TStaging(const TStaging&) = delete;
+    TStaging& operator=(const TStaging&) = delete;
+    ~TStaging() {
+        for (const auto& [staged, dest] : files_) {
+            QFile::remove(staged);
+        }
     }
-    const QString partial = dest + QStringLiteral(".part");
-    try {
-        PackSoundFile(source.toStdString(), partial.toStdString());
-    } catch (const std::exception& e) {
-        QFile::remove(partial);
-        *error = QString::fromUtf8(e.what());
-        return false;
+
+    bool Pack(const QString& source, const QString& dest, QString* error) {
+        if (QFileInfo(source).canonicalFilePath() == QFileInfo(dest).canonicalFilePath()) {
+            *error = QStringLiteral("%1 is already in the sound folder; pack from another folder")
+                         .arg(source);
+            return false;
+        }
+        const QString staged = dest + QStringLiteral(".part");
+        files_.emplace_back(staged, dest);
+        try {
+            PackSoundFile(source.toStdString(), staged.toStdString());
+        } catch (const std::exception& e) {
+            *error = QString::fromUtf8(e.what());
+            return false;
+        }
+        return true;
     }
-    QFile::remove(dest);
-    if (!QFile::rename(partial, dest)) {
-        QFile::remove(partial);
-        *error = QStringLiteral("cannot write %1").arg(dest);
-        return false;
+
+    // *moved counts the recordings now stored under their words' names.
+    bool MoveIn(int* moved, QString* error) {
+        *moved = 0;
+        for (const auto& [staged, dest] : files_) {
+            QFile::remove(dest);
+            if (!QFile::rename(staged, dest)) {
+                *error = QStringLiteral("cannot write %1 (%2 of %3 recordings stored)")
+                             .arg(dest)
+                             .arg(*moved)
+                             .arg(files_.size());
+                return false;
+            }
+            ++*moved;
+        }
+        files_.clear();
+        return true;
     }
-    return true;
-}
+
+private:
+    std::vector<std::pair<QString, QString>> files_; // staged name, word's name
+};
 
 bool Run(const QString& program, const QStringList& args, QString* error) {
     QProcess p;
@@ -48,8 +78,16 @@ bool Run(const QString& program, const QStringList& args, QString* error) {
         return false;
     }
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *error = QStringLiteral("%1 failed: %2")
-                     .arg(program, QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
+        const QString said = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+        *error = QStringLiteral("%1 failed (%2)%3")
+                     .arg(program,
+                          p.state() != QProcess::NotRunning ? QStringLiteral("no answer in 60 s")
+                          : p.exitStatus() != QProcess::NormalExit
+                              ? QStringLiteral("crashed")
+                              : QStringLiteral("exit code %1").arg(p.exitCode()),
+                          said.isEmpty() ? QString() : QStringLiteral(": ") + said);
+        p.kill();
+        p.waitForFinished(1000);
         return false;
     }
     return true;
@@ -76,14 +114,13 @@ bool PackSounds(const QString& source, const QString& mp3Dir, int* packed, QStri
         *error = QStringLiteral("%1 does not exist").arg(source);
         return false;
     }
+    TStaging staging;
     for (const QString& file : files) {
-        const QString dest = QDir(mp3Dir).filePath(QFileInfo(file).fileName());
-        if (!PackOne(file, dest, error)) {
+        if (!staging.Pack(file, QDir(mp3Dir).filePath(QFileInfo(file).fileName()), error)) {
             return false;
         }
-        ++*packed;
     }
-    return true;
+    return staging.MoveIn(packed, error);
 }
 
 bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* made, QString* error) {
@@ -109,25 +146,28 @@ bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* mad
     }
     const QString wav = work.filePath(QStringLiteral("word.wav"));
     const QString mp3 = work.filePath(QStringLiteral("word.mp3"));
+    TStaging staging;
     for (const QString& name : names) {
         const QString dest = QDir(mp3Dir).filePath(name + QStringLiteral(".mp3"));
         if (!IsSafeFileStem(name) || name.trimmed().isEmpty() || QFileInfo::exists(dest)) {
             continue;
         }
+        // "--" ends the options: a word may begin with a dash.
         if (!Run(QStringLiteral("espeak-ng"),
                  {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("-s"),
-                  QStringLiteral("130"), QStringLiteral("-w"), wav, name},
+                  QStringLiteral("130"), QStringLiteral("-w"), wav, QStringLiteral("--"), name},
                  error) ||
             !Run(QStringLiteral("lame"),
                  {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("48"),
                   QStringLiteral("-m"), QStringLiteral("m"), wav, mp3},
                  error) ||
-            !PackOne(mp3, dest, error)) {
+            !staging.Pack(mp3, dest, error)) {
+            *error = QStringLiteral("no recording stored: \"%1\": %2").arg(name, *error);
             return false;
         }
-        ++*made;
+        QFile::remove(wav); // a word that makes no sound must not pass on the last one's
     }
-    return true;
+    return staging.MoveIn(made, error);
 }
 
 bool SetAutostart(bool on, const QString& program, QString* error) {
@@ -149,10 +189,17 @@ bool SetAutostart(bool on, const QString& program, QString* error) {
     }
     QString exec = program;
     exec.replace(QLatin1Char('"'), QLatin1String("\\\""));
-    f.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Tavelo\nName[zh_CN]=背词\n"
-                           "Comment=Learn Chinese characters and words\nExec=\"%1\"\nIcon=tavelo\n"
-                           "Terminal=false\nX-GNOME-Autostart-enabled=true\n")
-                .arg(exec)
-                .toUtf8());
+    const qint64 written = f.write(
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=Tavelo\nName[zh_CN]=背词\n"
+                       "Comment=Learn Chinese characters and words\nExec=\"%1\"\nIcon=tavelo\n"
+                       "Terminal=false\nX-GNOME-Autostart-enabled=true\n")
+            .arg(exec)
+            .toUtf8());
+    if (written < 0 || !f.flush()) {
+        f.close();
+        QFile::remove(entry);
+        *error = QStringLiteral("cannot write %1").arg(entry);
+        return false;
+    }
     return true;
 }

@@ -3,6 +3,7 @@
 // The two pieces of the word window that talk to the desktop system directly. Each build
 // links one backend (X11, Windows, or one that does nothing); tests hand in fakes.
 #include <QPoint>
+#include <QtGui/qwindowdefs.h>
 #include <functional>
 #include <memory>
 
@@ -16,11 +17,16 @@ public:
     virtual void Release() = 0;
 };
 
-// A left button press and release, as if the learner clicked at a point of the screen.
+// A left button press and release, as if the learner clicked at a point of the screen, with
+// the pointer put back where it was afterwards. The move there, the click and the move back
+// are one ordered sequence of device input: a window manager that holds the press for a
+// moment (click to focus) must not see the pointer leave with the button still down.
+// The click is made only when the point shows the given top-level window of ours, never
+// another program's window; false when nothing was clicked.
 class ISynthClick {
 public:
     virtual ~ISynthClick() = default;
-    virtual void ClickAt(const QPoint& globalPos) = 0;
+    virtual bool ClickAt(const QPoint& globalPos, WId window) = 0;
 };
 
 std::unique_ptr<IHotkey> MakeSystemHotkey();

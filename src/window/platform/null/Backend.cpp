@@ -11,7 +11,7 @@ public:
 
 class TNullClick : public ISynthClick {
 public:
-    void ClickAt(const QPoint&) override {}
+    bool ClickAt(const QPoint&, WId) override { return false; }
 };
 
 } // namespace

@@ -51,14 +51,23 @@ private:
 
 class TWinClick : public ISynthClick {
 public:
-    // The caller has put the cursor on the point; the click carries no movement.
-    void ClickAt(const QPoint&) override {
+    bool ClickAt(const QPoint& globalPos, WId window) override {
+        const POINT point{globalPos.x(), globalPos.y()};
+        const HWND target = reinterpret_cast<HWND>(window);
+        if (!IsWindowVisible(target) || GetAncestor(WindowFromPoint(point), GA_ROOT) != target) {
+            return false;
+        }
+        POINT saved{};
+        GetCursorPos(&saved);
+        SetCursorPos(point.x, point.y);
         INPUT inputs[2] = {};
         inputs[0].type = INPUT_MOUSE;
         inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
         inputs[1].type = INPUT_MOUSE;
         inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
         SendInput(2, inputs, sizeof(INPUT));
+        SetCursorPos(saved.x, saved.y);
+        return true;
     }
 };
 

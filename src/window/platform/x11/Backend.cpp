@@ -133,25 +133,67 @@ private:
     std::function<void()> onPressed_;
 };
 
+// The child of the root window that holds a window: the window itself, or the frame a
+// window manager put around it.
+Window TopLevelOf(Display* display, Window window) {
+    for (;;) {
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
+            return 0;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (parent == root || parent == 0) {
+            return window;
+        }
+        window = parent;
+    }
+}
+
 class TX11Click : public ISynthClick {
 public:
-    void ClickAt(const QPoint& globalPos) override {
+    bool ClickAt(const QPoint& globalPos, WId window) override {
         Display* display = CurrentDisplay();
         int eventBase = 0;
         int errorBase = 0;
         int major = 0;
         int minor = 0;
-        if (display == nullptr ||
+        if (display == nullptr || window == 0 ||
             !XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
-            return;
+            return false;
         }
         // Screen coordinates of X are device pixels.
         const qreal ratio = qGuiApp->devicePixelRatio();
-        XTestFakeMotionEvent(display, -1, static_cast<int>(globalPos.x() * ratio),
-                             static_cast<int>(globalPos.y() * ratio), CurrentTime);
+        const int x = static_cast<int>(globalPos.x() * ratio);
+        const int y = static_cast<int>(globalPos.y() * ratio);
+        const Window root = DefaultRootWindow(display);
+        Window under = 0;
+        int localX = 0;
+        int localY = 0;
+        XTranslateCoordinates(display, root, root, x, y, &localX, &localY, &under);
+        XWindowAttributes attributes{};
+        if (under == 0 || under != TopLevelOf(display, static_cast<Window>(window)) ||
+            XGetWindowAttributes(display, under, &attributes) == 0 ||
+            attributes.map_state != IsViewable) {
+            return false; // another program's window lies there, or ours is not on screen
+        }
+        Window pointerRoot = 0;
+        Window pointerChild = 0;
+        int savedX = x;
+        int savedY = y;
+        unsigned mask = 0;
+        XQueryPointer(display, root, &pointerRoot, &pointerChild, &savedX, &savedY, &localX,
+                      &localY, &mask);
+        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
         XTestFakeButtonEvent(display, Button1, True, CurrentTime);
         XTestFakeButtonEvent(display, Button1, False, CurrentTime);
+        XTestFakeMotionEvent(display, -1, savedX, savedY, CurrentTime);
         XFlush(display);
+        return true;
     }
 };
 
