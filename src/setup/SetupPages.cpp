@@ -253,8 +253,12 @@ QWidget* TfrmSetup::CreateReviewPage() {
     chbRestrictTime->setObjectName(QStringLiteral("chbRestrictTime"));
     grid->addWidget(chbRestrictTime, 0, 0, 1, 3, Qt::AlignLeft);
 
-    const auto dateRow = [this, grid](int row, const QString& caption, const char* labelName,
-                                      const char* arrowsName, int initial, QLabel** label) {
+    QLineEdit probe;
+    probe.setFont(font());
+    const int boxHeight = probe.sizeHint().height();
+    const auto dateRow = [this, grid, boxHeight](int row, const QString& caption,
+                                                 const char* labelName, const char* arrowsName,
+                                                 int initial, QLabel** label) {
         *label = new QLabel;
         (*label)->setObjectName(QString::fromLatin1(labelName));
         (*label)->setAlignment(Qt::AlignCenter);
@@ -262,6 +266,7 @@ QWidget* TfrmSetup::CreateReviewPage() {
         (*label)->setFrameShape(QFrame::StyledPanel);
         (*label)->setFrameShadow(QFrame::Sunken);
         (*label)->setFixedWidth(kDateWidth);
+        (*label)->setFixedHeight(boxHeight); // as high as the value boxes
         SetTextColor(*label, QPalette::WindowText, kMaroon);
         SetTextColor(*label, QPalette::Window, Qt::white);
         auto* arrows = new TUpDown;
