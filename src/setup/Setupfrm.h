@@ -13,7 +13,6 @@
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
-class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
