@@ -4,7 +4,9 @@
 #include "PrintFrm.h"
 #include "Prompts.h"
 #include "Recitefrm.h"
+#include "Setupfrm.h"
 #include "StartUp.h"
+#include "Translations.h"
 #include "platform/InstanceLock.h"
 
 #include <memory>
@@ -18,6 +20,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavelo"));
     QApplication::setQuitOnLastWindowClosed(false); // the program lives in the tray
+    InstallQtTranslations();
 
     TInstanceLock lock;
     if (!lock.Acquire(QStringLiteral("Tavelo"))) {
@@ -37,6 +40,7 @@ int main(int argc, char** argv) {
     setup.baseDir = dir;
     setup.player = std::make_unique<TLibraryPlayer>();
     TfrmRecite window(std::move(setup));
+    window.SetSetupDialog(OpenSetupDialog);
     window.SetPrintDialog(OpenPrintDialog);
     window.show();
     return QApplication::exec();
