@@ -5,7 +5,9 @@
 #include "PrintFrm.h"
 #include "Prompts.h"
 #include "Recitefrm.h"
+#include "Setupfrm.h"
 #include "StartUp.h"
+#include "Translations.h"
 #include "platform/InstanceLock.h"
 
 #include <QDir>
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavelo"));
     QApplication::setQuitOnLastWindowClosed(false); // the program lives in the tray
+    InstallQtTranslations();
 
     TInstanceLock lock;
     if (!lock.Acquire(QStringLiteral("Tavelo"))) {
@@ -40,6 +43,7 @@ int main(int argc, char** argv) {
     setup.baseDir = dir;
     setup.player = std::make_unique<TLibraryPlayer>();
     TfrmRecite window(std::move(setup));
+    window.SetSetupDialog(OpenSetupDialog);
     window.SetPrintDialog(OpenPrintDialog);
     window.show();
     // The day's copy of the database, once the window is up; off the GUI thread, through the

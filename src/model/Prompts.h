@@ -15,6 +15,8 @@ struct TMessage {
     QString caption;
     TMsgButtons buttons = TMsgButtons::Ok;
     TMsgIcon icon = TMsgIcon::Information;
+    // The button that Enter presses (Cancel for questions whose OK loses data).
+    TMsgResult defaultButton = TMsgResult::Ok;
 };
 
 using TMessageHandler = std::function<TMsgResult(const TMessage&)>;

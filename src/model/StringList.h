@@ -13,6 +13,9 @@ public:
     bool Empty() const { return items_.empty(); }
 
     const QString& Text(int index) const { return items_.at(static_cast<size_t>(index)).first; }
+    void SetText(int index, const QString& text) {
+        items_.at(static_cast<size_t>(index)).first = text;
+    }
     T* Object(int index) const { return items_.at(static_cast<size_t>(index)).second.get(); }
 
     T* Add(const QString& text, std::unique_ptr<T> object) {

@@ -28,7 +28,10 @@ TMsgResult ShowWidgetBox(const TMessage& message) {
                                                  : QMessageBox::StandardButtons(QMessageBox::Ok);
     QMessageBox box(BoxIcon(message.icon), message.caption, message.text, buttons,
                     QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(message.defaultButton == TMsgResult::Cancel &&
+                                 message.buttons == TMsgButtons::OkCancel
+                             ? QMessageBox::Cancel
+                             : QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? TMsgResult::Ok : TMsgResult::Cancel;
 }
 

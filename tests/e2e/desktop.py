@@ -28,7 +28,7 @@ class Display:
     """A private X server for one test, with a window manager (openbox) as on a learner's desktop
     and optionally an XEmbed tray (trayer)."""
 
-    def __init__(self, tray=False, wm=True):
+    def __init__(self, tray=False, wm=True, focus_new=True):
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
             # -noreset: a server that resets when its last client leaves refuses connections for a
@@ -51,7 +51,17 @@ class Display:
         self.env.pop("WAYLAND_DISPLAY", None)
         self.wm = None
         if wm:
-            self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+            command = ["openbox", "--sm-disable"]
+            if not focus_new:
+                # A desktop that keeps the focus where it is when a window appears (focus
+                # stealing prevention): only a click gives a newly shown window the keyboard.
+                with open("/etc/xdg/openbox/rc.xml", encoding="utf-8") as f:
+                    rc = f.read().replace("<focusNew>yes</focusNew>", "<focusNew>no</focusNew>")
+                config = os.path.join(self.runtime, "rc.xml")
+                with open(config, "w", encoding="utf-8") as f:
+                    f.write(rc)
+                command += ["--config-file", config]
+            self.wm = subprocess.Popen(command, env=self.env,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             # The window manager owns the screen once it holds the WM_S0 selection.
             wait_for(lambda: subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
@@ -99,7 +109,7 @@ class Display:
     def other_program(self, title="other"):
         """Another program's window, which the window manager makes the active one."""
         title = "%s-%d" % (title, time.monotonic_ns())
-        p = subprocess.Popen(["xmessage", "-title", title, "-center", "another program"], env=self.env,
+        p = subprocess.Popen(["xmessage", "-title", title, "-geometry", "+40+600", "another program"], env=self.env,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         window = wait_for(lambda: self.xdotool("search", "--onlyvisible", "--name", title), 10)
         return p, (window[0] if window else None)
@@ -200,6 +210,13 @@ class Program:
             return None
         return wait_for(find, timeout)
 
+    def ended(self, timeout=30):
+        """The exit code once the program has ended (a sanitizer build takes its time), else None."""
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
     def key(self, *keys):
         self.display.xdotool("key", "--clearmodifiers", *keys)
 
@@ -216,9 +233,10 @@ class Program:
 
 class EndToEnd(unittest.TestCase):
     tray = False
+    focus_new = True
 
     def setUp(self):
-        self.display = Display(tray=self.tray)
+        self.display = Display(tray=self.tray, focus_new=self.focus_new)
         self.addCleanup(self.display.close)
 
     def folder(self, **kw):

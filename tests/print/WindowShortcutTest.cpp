@@ -13,7 +13,7 @@ struct TNoHotkey : IHotkey {
     void Release() override {}
 };
 struct TNoClick : ISynthClick {
-    void ClickAt(const QPoint&) override {}
+    bool ClickAt(const QPoint&, WId) override { return false; }
 };
 
 class WindowShortcutTest : public PrintFixture {};

@@ -122,6 +122,12 @@ TEST_F(AdminTest, AFailedInitLeavesNothingBehind) {
     TAdoChannel ch;
     ASSERT_TRUE(ch.OpenDatabase(db, QString()));
     EXPECT_EQ(ListDatabase(ch).filter(QStringLiteral(". book ")).size(), 2);
+    for (const int id : {DefaultUserID, FirstLearnerID}) {
+        TConfig c(&ch);
+        c.Load(id);
+        EXPECT_EQ(c.FontSize, 96) << "the demo shows the word large, " << id;
+        EXPECT_EQ(c.WordNum, 20) << id;
+    }
 }
 
 // Progress rows that are refused, or silently dropped, undo the whole subscription.

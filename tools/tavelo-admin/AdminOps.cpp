@@ -45,6 +45,13 @@ void SeedStartValues(TConfig& c) {
     c.ColumnCount = 3;
 }
 
+void SeedDemoValues(TConfig& c) {
+    SeedStartValues(c);
+    // The word window leaves room for a glyph about 144 pixels high; the dialog's start
+    // value of 24 points looks lost in it.
+    c.FontSize = 96;
+}
+
 namespace {
 
 bool Connect(TAdoChannel& channel, const QString& path, QString* error) {
@@ -81,7 +88,11 @@ bool FillDatabase(const QString& path, const TInitOptions& options, QString* err
         return false;
     }
     TConfig defaults(&channel);
-    SeedStartValues(defaults);
+    if (options.demo) {
+        SeedDemoValues(defaults);
+    } else {
+        SeedStartValues(defaults);
+    }
     defaults.Save(DefaultUserID);
     defaults.Save(FirstLearnerID);
     // Names reach the database only as bound values.

@@ -12,6 +12,9 @@ class TConfig;
 // The settings a new database gives the default user (id 1): the start values of the
 // settings dialog.
 void SeedStartValues(TConfig& config);
+// The demo database's settings: the start values with the word in a font that fills the
+// word window.
+void SeedDemoValues(TConfig& config);
 
 struct TInitOptions {
     QString learnerName = QStringLiteral("学员");

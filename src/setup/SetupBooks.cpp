@@ -1,0 +1,181 @@
+// The books page and the user-maintenance buttons of the settings dialog.
+#include "ReorderList.h"
+#include "Setupfrm.h"
+
+#include "Channels.h"
+#include "TextRules.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kBookRole = Qt::UserRole;
+
+void FillList(QListWidget* list, const TBookList& books) {
+    list->clear();
+    for (int i = 0; i < books.Count(); ++i) {
+        auto* item = new QListWidgetItem(books.Text(i), list);
+        item->setData(kBookRole, QVariant::fromValue(reinterpret_cast<quintptr>(books.Object(i))));
+    }
+}
+
+} // namespace
+
+void TfrmSetup::FillBooks() {
+    lstSelected->clear();
+    lstSpareBook->clear();
+    if (FUser == nullptr) {
+        return;
+    }
+    FillList(lstSelected, FUser->SelectedBooks);
+    FillList(lstSpareBook, FUser->SpareBooks);
+    if (lstSpareBook->count() > 0) {
+        lstSpareBook->setCurrentRow(0);
+    }
+}
+
+void TfrmSetup::SelectLast(QListWidget* list) {
+    if (list->count() > 0) {
+        list->setCurrentRow(list->count() - 1);
+    }
+}
+
+TBook* TfrmSetup::SelectedBook(QListWidget* list) const {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty() || FUser == nullptr) {
+        return nullptr;
+    }
+    auto* book = reinterpret_cast<TBook*>(selected.front()->data(kBookRole).value<quintptr>());
+    const TBookList& books = list == lstSelected ? FUser->SelectedBooks : FUser->SpareBooks;
+    return books.IndexOfObject(book) >= 0 ? book : nullptr;
+}
+
+bool TfrmSetup::BookHasProgress(const TBook* book) const {
+    TAdoQuery* q = FUser->Channel->OpenQuery(
+        SqlFormat("select count(*) as N from Recite where USER_ID = %d and BOOK_ID = %d and "
+                  "WORD_ROUND > 0",
+                  {FUser->ID, book->BookID}),
+        1);
+    const bool progress = q != nullptr && !q->Eof() && q->AsInteger(QStringLiteral("N")) > 0;
+    if (q != nullptr) {
+        q->Close();
+    }
+    return progress;
+}
+
+void TfrmSetup::BtnExcludeGrpClick() {
+    TBook* book = SelectedBook(lstSelected);
+    if (book == nullptr) {
+        return;
+    }
+    // Unsubscribing deletes the learner's progress in the book: a slip of the mouse must not
+    // throw away what was learnt without a word.
+    if (BookHasProgress(book)) {
+        const TMessage question{
+            QStringLiteral("“%1”已有背记记录，移出后这些记录将被删除，是否继续？")
+                .arg(book->BookDesc),
+            QStringLiteral("提醒"), TMsgButtons::OkCancel, TMsgIcon::Question, TMsgResult::Cancel};
+        if (ShowMessageBox(question) != TMsgResult::Ok) {
+            return;
+        }
+    }
+    FUser->ExcludeBook(book);
+    FillList(lstSelected, FUser->SelectedBooks);
+    FillList(lstSpareBook, FUser->SpareBooks);
+    SelectLast(lstSpareBook);
+}
+
+void TfrmSetup::BtnIncludeGrpClick() {
+    TBook* book = SelectedBook(lstSpareBook);
+    if (book == nullptr) {
+        return;
+    }
+    FUser->IncludeBook(book);
+    FillList(lstSelected, FUser->SelectedBooks);
+    FillList(lstSpareBook, FUser->SpareBooks);
+    SelectLast(lstSelected);
+}
+
+void TfrmSetup::lstSelectedDragDrop(int from, int to) {
+    const int count = lstSelected->count();
+    if (FUser == nullptr || from == to || from < 0 || to < 0 || from >= count || to >= count ||
+        count != FUser->SelectedBooks.Count()) {
+        return;
+    }
+    FUser->SelectedBooks.Move(from, to);
+    QListWidgetItem* item = lstSelected->takeItem(from);
+    lstSelected->insertItem(to, item);
+    lstSelected->setCurrentRow(to);
+    FUser->SaveBookOrder();
+}
+
+void TfrmSetup::btnCreateRandomClick() {
+    TBook* book = SelectedBook(lstSelected);
+    if (book != nullptr) {
+        FUser->CreateRandomNumbers(book);
+    }
+}
+
+void TfrmSetup::btnAddUserClick() {
+    TUserEntries entries;
+    if (!EditUser(this, &entries)) {
+        return;
+    }
+    engine_->AddUser(TrimBlanks(entries.name), TrimBlanks(entries.password));
+    FillUsers();
+    cboUser->setCurrentIndex(cboUser->count() - 1);
+    cboUserChange();
+}
+
+void TfrmSetup::btnUpdateUserClick() {
+    const int index = cboUser->currentIndex();
+    if (index < 0 || index >= engine_->Users.Count()) {
+        return;
+    }
+    TUser* user = engine_->Users.Object(index);
+    TUserEntries entries{TrimBlanks(user->Name), TrimBlanks(user->Cipher), QString()};
+    if (!EditUser(this, &entries)) {
+        return;
+    }
+    user->Name = TrimBlanks(entries.name);
+    user->Cipher = TrimBlanks(entries.password);
+    user->SaveAccount();
+    engine_->Users.SetText(index, user->Name);
+    cboUser->setItemText(index, user->Name);
+    cboUser->setCurrentIndex(index);
+}
+
+void TfrmSetup::btnDeleteUserClick() {
+    TUser* user = FUser;
+    if (user == nullptr || user->IsPower) {
+        return;
+    }
+    // Without a privileged learner the last one could go, leaving no current user.
+    if (engine_->Users.Count() <= 1) {
+        ShowMessageBox({QStringLiteral("这是唯一的用户，不能删除！"), QStringLiteral("提示"),
+                        TMsgButtons::Ok, TMsgIcon::Warning});
+        return;
+    }
+    const TMessage question{QStringLiteral("您确实要删除当前用户吗？"), QStringLiteral("提醒"),
+                            TMsgButtons::OkCancel, TMsgIcon::Warning, TMsgResult::Cancel};
+    if (ShowMessageBox(question) != TMsgResult::Ok) {
+        return;
+    }
+    const int k = cboUser->currentIndex();
+    if (user == engine_->CurrentUser()) {
+        engine_->SelectUser(0);
+        engine_->DeleteUser(user);
+    } else {
+        TUser* current = engine_->CurrentUser();
+        engine_->DeleteUser(user);
+        engine_->SelectUser(engine_->Users.IndexOfObject(current));
+    }
+    FUser = nullptr;
+    FConfig = nullptr;
+    FillUsers();
+    const int count = cboUser->count();
+    cboUser->setCurrentIndex(count == 0 ? -1 : ((k % count) + count) % count);
+    cboUserChange();
+}

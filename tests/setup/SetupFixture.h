@@ -1,0 +1,131 @@
+#pragma once
+
+#include "EngineFakes.h"
+#include "Prompts.h"
+#include "Setupfrm.h"
+#include "TestDatabase.h"
+#include "UpDown.h"
+#include "UpdownEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// A program folder with the default settings, learners and books as each test arranges
+// them, an engine on it, and the settings dialog shown on the offscreen platform. Every
+// message box is recorded and answered from a queue (Cancel when it runs dry); the colour
+// and user dialogs are answered through their seams.
+class SetupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.AddStartSettings(DefaultUserID);
+        previous_ = SetMessageHandler([this](const TMessage& m) {
+            messages.push_back(m);
+            if (answers.empty()) {
+                return TMsgResult::Cancel;
+            }
+            const TMsgResult answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+    }
+    void TearDown() override {
+        form.reset();
+        engine.reset();
+        SetMessageHandler(previous_);
+    }
+    void AddLearner(int id, const QString& name, int isPower = 0) {
+        db.AddUser(id, name, isPower);
+        db.AddStartSettings(id);
+    }
+    // The engine on the arranged database, with `current` as its current user.
+    void Start(int current = 0) {
+        TReciteSetup setup;
+        setup.baseDir = db.Dir();
+        setup.clock = clock.Clock();
+        engine = std::make_unique<TRecite>(nullptr, std::move(setup));
+        engine->SelectUser(current);
+    }
+    // The dialog as the tray command opens it, shown without a modal loop.
+    void Open() {
+        form = std::make_unique<TfrmSetup>(nullptr, engine.get());
+        form->PickColor = [this](const QColor& initial, QWidget*) {
+            offeredColors << initial;
+            return pickedColor;
+        };
+        form->EditUser = [this](QWidget*, TUserEntries* entries) {
+            offeredEntries.push_back(*entries);
+            if (!userAnswer) {
+                return false;
+            }
+            *entries = *userAnswer;
+            return true;
+        };
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    template <typename T = QWidget> T* Find(const char* name) const {
+        T* widget = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    TUpDown* Arrows(const char* name) const { return Find<TUpDown>(name); }
+    QString BoxText(const char* name) const { return Find<QLineEdit>(name)->text(); }
+    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    // Clicks an arrow with the mouse, as often as asked.
+    void ClickArrow(const char* name, int direction, int times = 1) {
+        TUpDown* arrows = Arrows(name);
+        for (int i = 0; i < times; ++i) {
+            QTest::mouseClick(direction > 0 ? arrows->UpButton() : arrows->DownButton(),
+                              Qt::LeftButton);
+        }
+    }
+    int Stored(int userID, int sequence) {
+        return db
+            .Scalar(QStringLiteral("select NUMBEREX from CONFIG where USERID = %1 and "
+                                   "SEQUENCE = %2")
+                        .arg(userID)
+                        .arg(sequence))
+            .toInt();
+    }
+    QStringList Entries(const char* list) const {
+        QStringList texts;
+        auto* w = Find<QListWidget>(list);
+        for (int i = 0; i < w->count(); ++i) {
+            texts << w->item(i)->text();
+        }
+        return texts;
+    }
+    QStringList UserItems() const {
+        QStringList texts;
+        auto* box = Find<QComboBox>("cboUser");
+        for (int i = 0; i < box->count(); ++i) {
+            texts << box->itemText(i);
+        }
+        return texts;
+    }
+
+    TTestDatabase db;
+    TFakeClock clock;
+    std::unique_ptr<TRecite> engine;
+    std::unique_ptr<TfrmSetup> form;
+    std::vector<TMessage> messages;
+    std::deque<TMsgResult> answers;
+    QList<QColor> offeredColors;
+    QColor pickedColor;
+    std::vector<TUserEntries> offeredEntries;
+    std::optional<TUserEntries> userAnswer;
+
+private:
+    TMessageHandler previous_;
+};

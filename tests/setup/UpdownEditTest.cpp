@@ -1,0 +1,163 @@
+#include "UpdownEdit.h"
+#include "UpDown.h"
+
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// One spin edit, shown, with its box focused; key-up and click events recorded.
+class UpdownEditTest : public ::testing::Test {
+protected:
+    void Make(int min, int max, const QString& text = QString()) {
+        edit = std::make_unique<TUpdownEdit>();
+        edit->SetMin(min);
+        edit->SetMax(max);
+        edit->SetText(text);
+        edit->OnKeyUp = [this](int) { keyUps << edit->Text(); };
+        edit->OnUpDownClick = [this](int direction) { clicks << direction; };
+        edit->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(edit.get()));
+        edit->Box()->setFocus();
+    }
+    void Type(const QString& keys) { QTest::keyClicks(edit->Box(), keys); }
+    void Key(Qt::Key key) { QTest::keyClick(edit->Box(), key); }
+
+    std::unique_ptr<TUpdownEdit> edit;
+    QStringList keyUps;
+    QList<int> clicks;
+};
+
+TEST_F(UpdownEditTest, TypedCharactersPassTheFilterOnlyWhenTheTextStaysANumber) {
+    struct Case {
+        int min, max;
+        QString start, typed, text;
+        int position;
+    };
+    const Case cases[] = {
+        {0, 30000, "5", "-", "5", 5},       // a minus only into an empty box
+        {-100, 100, "", "-", "-", 0},       // "-" alone reads as 0
+        {-100, 100, "", "-3", "-3", -3},    // then a digit
+        {0, 30000, "", "1a.2 +", "12", 12}, // letters, points, blanks and plus are dropped
+        {-100, 100, "", "-00001", "-00001", -1},
+        {-100, 100, "-00001", "2", "-00001", -1}, // a seventh character: the length limit
+    };
+    for (const Case& c : cases) {
+        Make(c.min, c.max, c.start);
+        Type(c.typed);
+        EXPECT_EQ(edit->Text(), c.text) << c.start.toStdString() << " + " << c.typed.toStdString();
+        EXPECT_EQ(edit->Position(), c.position) << c.typed.toStdString();
+    }
+}
+
+TEST_F(UpdownEditTest, ReleasedKeyHoldsTheValueInRangeWithTheCaretAtTheEnd) {
+    Make(1, 10000);
+    Type(QStringLiteral("20000"));
+    EXPECT_EQ(edit->Text(), QStringLiteral("10000"));
+    EXPECT_EQ(edit->Position(), 10000);
+    EXPECT_EQ(edit->Box()->cursorPosition(), 5);
+    // OnKeyUp comes after the clamping, for every key.
+    EXPECT_EQ(keyUps, (QStringList{"2", "20", "200", "2000", "10000"}));
+
+    Key(Qt::Key_Backspace); // always let through; the release reads 1000
+    EXPECT_EQ(edit->Position(), 1000);
+    for (int i = 0; i < 4; ++i) {
+        Key(Qt::Key_Backspace);
+    }
+    EXPECT_EQ(edit->Text(), QStringLiteral("1")); // empty counts as 0, below the minimum
+    EXPECT_EQ(edit->Position(), 1);
+}
+
+TEST_F(UpdownEditTest, PageKeysArrowsAndArrowKeysMoveThePosition) {
+    Make(0, 30000);
+    edit->SetPosition(29995);
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(edit->Text(), QStringLiteral("30000"));
+    Key(Qt::Key_PageDown);
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(edit->Position(), 29980);
+    Key(Qt::Key_Up);
+    QTest::mouseClick(edit->Arrows()->UpButton(), Qt::LeftButton);
+    QTest::mouseClick(edit->Arrows()->DownButton(), Qt::LeftButton);
+    EXPECT_EQ(edit->Text(), QStringLiteral("29981"));
+    EXPECT_EQ(clicks, (QList<int>{1, 1, -1}));
+}
+
+TEST_F(UpdownEditTest, PositionFromCode) {
+    Make(-50, 50, QStringLiteral("17"));
+    edit->SetPosition(0);
+    EXPECT_EQ(edit->Text(), QStringLiteral("0")); // 0 shows "0" whatever the box held
+    edit->SetPosition(7);
+    EXPECT_EQ(edit->Text(), QStringLiteral("7")); // a new position is written
+    for (const QString& text : {QString(), QStringLiteral("-")}) {
+        edit->SetText(text);
+        edit->SetPosition(7);
+        EXPECT_EQ(edit->Text(), QStringLiteral("7")); // an empty box or a lone minus gives way
+    }
+    edit->SetText(QStringLiteral("12"));
+    edit->SetPosition(7);
+    EXPECT_EQ(edit->Text(), QStringLiteral("12")); // the same position leaves other text alone
+    edit->SetPosition(99);
+    EXPECT_EQ(edit->Position(), 50);
+    EXPECT_EQ(edit->Text(), QStringLiteral("50"));
+    EXPECT_TRUE(clicks.isEmpty()); // code raises no click
+}
+
+TEST_F(UpdownEditTest, ArrowsSitAtTheRightEdgeAtEverySize) {
+    Make(0, 10);
+    const int arrows = edit->Arrows()->width();
+    EXPECT_EQ(edit->height(), 25);
+    EXPECT_EQ(edit->width(), edit->Box()->width() + arrows);
+    edit->resize(120, 40);
+    EXPECT_EQ(edit->Box()->geometry(), QRect(0, 0, 120 - arrows, 40));
+    EXPECT_EQ(edit->Arrows()->geometry(), QRect(120 - arrows, 0, arrows, 40));
+    EXPECT_EQ(edit->Box()->maxLength(), 6);
+}
+
+TEST(UpDownTest, LoweredBoundKeepsThePositionUntilTheArrowsAreUsed) {
+    TUpDown arrows;
+    QLineEdit box;
+    arrows.SetMin(-98);
+    arrows.SetMax(99);
+    arrows.Associate(&box);
+    arrows.SetPosition(5);
+    arrows.SetMax(4);
+    EXPECT_EQ(arrows.Position(), 5);
+    EXPECT_EQ(box.text(), QStringLiteral("5"));
+    arrows.Click(1); // up, yet into the range
+    EXPECT_EQ(arrows.Position(), 4);
+    arrows.SetPosition(-500);
+    EXPECT_EQ(box.text(), QStringLiteral("-98"));
+
+    QTest::keyClick(&box, Qt::Key_Up); // the box's arrow keys work the arrows
+    EXPECT_EQ(arrows.Position(), -97);
+    QTest::keyClick(&box, Qt::Key_Down);
+    QTest::keyClick(&box, Qt::Key_Down);
+    EXPECT_EQ(box.text(), QStringLiteral("-98"));
+}
+
+TEST(UpDownTest, DigitsGroupedFromOneThousandWithTheLocalesSeparator) {
+    const QLocale before;
+    const struct {
+        QLocale::Language language;
+        QLocale::Territory territory;
+        QString thousand;
+    } locales[] = {{QLocale::Chinese, QLocale::China, "1,000"},
+                   {QLocale::German, QLocale::Germany, "1.000"},
+                   {QLocale::Spanish, QLocale::Spain, "1.000"}};
+    for (const auto& l : locales) {
+        QLocale::setDefault(QLocale(l.language, l.territory));
+        EXPECT_EQ(TUpDown::Format(1000, true), l.thousand);
+        EXPECT_EQ(TUpDown::Format(999, true), QStringLiteral("999"));
+        EXPECT_EQ(TUpDown::Format(-1000, false), QStringLiteral("-1000"));
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(TUpDown::Format(10000, true), QStringLiteral("10,000"));
+    QLocale::setDefault(before);
+}
+
+} // namespace
