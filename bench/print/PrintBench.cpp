@@ -6,7 +6,7 @@
 #include "PrintGrid.h"
 #include "ReciteCtrl.h"
 #include "ReportDM.h"
-#include "UpDown.h"
+#include "PrintUpDown.h"
 #include "report/ReportPainter.h"
 
 #include <QApplication>
