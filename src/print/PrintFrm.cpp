@@ -3,9 +3,9 @@
 #include "AdoQuery.h"
 #include "PrintFonts.h"
 #include "PrintGrid.h"
+#include "PrintUpDown.h"
 #include "Prompts.h"
 #include "ReciteCtrl.h"
-#include "PrintUpDown.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -79,7 +79,8 @@ void TfrmPrint::CreateControls() {
         ud->OnMouseUp = [this] { udOblivionMouseUp(); };
     }
     auto* limits = new QHBoxLayout(GroupBox1);
-    const auto half = [limits](QLabel* caption, QLabel* relation, QLineEdit* edit, TPrintUpDown* ud) {
+    const auto half = [limits](QLabel* caption, QLabel* relation, QLineEdit* edit,
+                               TPrintUpDown* ud) {
         auto* box = new QHBoxLayout;
         box->setSpacing(4);
         box->addWidget(caption);

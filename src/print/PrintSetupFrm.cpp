@@ -2,8 +2,8 @@
 
 #include "Config.h"
 #include "PrintFonts.h"
-#include "TextRules.h"
 #include "PrintUpDown.h"
+#include "TextRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>
