@@ -4,9 +4,9 @@
 #include "Channels.h"
 #include "PrintFrm.h"
 #include "PrintGrid.h"
+#include "PrintUpDown.h"
 #include "ReciteCtrl.h"
 #include "ReportDM.h"
-#include "UpDown.h"
 #include "report/ReportPainter.h"
 
 #include <QApplication>

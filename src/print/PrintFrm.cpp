@@ -3,9 +3,9 @@
 #include "AdoQuery.h"
 #include "PrintFonts.h"
 #include "PrintGrid.h"
+#include "PrintUpDown.h"
 #include "Prompts.h"
 #include "ReciteCtrl.h"
-#include "UpDown.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -58,11 +58,11 @@ void TfrmPrint::CreateControls() {
     Label28 = Named(new QLabel(QStringLiteral("背记遍数"), GroupBox1), "Label28");
     Label3 = Named(new QLabel(QStringLiteral(">="), GroupBox1), "Label3");
     txtRound = Named(new QLineEdit(GroupBox1), "txtRound");
-    udOblivion = Named(new TUpDown(GroupBox1), "udOblivion");
+    udOblivion = Named(new TPrintUpDown(GroupBox1), "udOblivion");
     Label30 = Named(new QLabel(QStringLiteral("辨识能力 "), GroupBox1), "Label30");
     Label1 = Named(new QLabel(QStringLiteral("<="), GroupBox1), "Label1");
     txtIdentify = Named(new QLineEdit(GroupBox1), "txtIdentify");
-    udAbility = Named(new TUpDown(GroupBox1), "udAbility");
+    udAbility = Named(new TPrintUpDown(GroupBox1), "udAbility");
     for (QLineEdit* edit : {txtRound, txtIdentify}) {
         edit->setReadOnly(true);
         edit->setFixedWidth(72);
@@ -74,12 +74,13 @@ void TfrmPrint::CreateControls() {
     udAbility->SetAssociate(txtIdentify);
     udAbility->SetRange(0, 10000);
     udAbility->SetPosition(4);
-    for (TUpDown* ud : {udOblivion, udAbility}) {
+    for (TPrintUpDown* ud : {udOblivion, udAbility}) {
         ud->OnMouseDown = [this] { udOblivionMouseUp(); };
         ud->OnMouseUp = [this] { udOblivionMouseUp(); };
     }
     auto* limits = new QHBoxLayout(GroupBox1);
-    const auto half = [limits](QLabel* caption, QLabel* relation, QLineEdit* edit, TUpDown* ud) {
+    const auto half = [limits](QLabel* caption, QLabel* relation, QLineEdit* edit,
+                               TPrintUpDown* ud) {
         auto* box = new QHBoxLayout;
         box->setSpacing(4);
         box->addWidget(caption);

@@ -19,7 +19,7 @@ class TfrReport;
 class TfrmPrintSetup;
 class TPrintGridModel;
 class TRecite;
-class TUpDown;
+class TPrintUpDown;
 
 class TfrmPrint : public QDialog {
 public:
@@ -52,11 +52,11 @@ public:
     QLabel* Label28;
     QLabel* Label3;
     QLineEdit* txtRound;
-    TUpDown* udOblivion;
+    TPrintUpDown* udOblivion;
     QLabel* Label30;
     QLabel* Label1;
     QLineEdit* txtIdentify;
-    TUpDown* udAbility;
+    TPrintUpDown* udAbility;
     QTableView* DBGridEh1;
     QStatusBar* StatusBar1;
     std::vector<QLabel*> Panels;

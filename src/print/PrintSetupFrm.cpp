@@ -2,8 +2,8 @@
 
 #include "Config.h"
 #include "PrintFonts.h"
+#include "PrintUpDown.h"
 #include "TextRules.h"
-#include "UpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,7 +33,7 @@ TfrmPrintSetup::TfrmPrintSetup(QWidget* owner, const TConfig* settings)
       cboPaperType(Named(new QComboBox(this), "cboPaperType")),
       Label28(Named(new QLabel(QStringLiteral("每页列数"), this), "Label28")),
       txtColNum(Named(new QLineEdit(this), "txtColNum")),
-      udColNum(Named(new TUpDown(this), "udColNum")),
+      udColNum(Named(new TPrintUpDown(this), "udColNum")),
       btnOK(Named(new QPushButton(QStringLiteral("确定"), this), "btnOK")),
       btnNo(Named(new QPushButton(QStringLiteral("取消"), this), "btnNo")) {
     setObjectName(QStringLiteral("frmPrintSetup"));

@@ -11,7 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TConfig;
-class TUpDown;
+class TPrintUpDown;
 
 class TfrmPrintSetup : public QDialog {
 public:
@@ -33,7 +33,7 @@ public:
     QComboBox* cboPaperType;
     QLabel* Label28;
     QLineEdit* txtColNum;
-    TUpDown* udColNum;
+    TPrintUpDown* udColNum;
     QPushButton* btnOK;
     QPushButton* btnNo;
 

@@ -5,7 +5,7 @@
 #include "PrintFrm.h"
 #include "PrintGrid.h"
 #include "PrintSetupFrm.h"
-#include "UpDown.h"
+#include "PrintUpDown.h"
 #include "report/Report.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "UpDown.h"
+#include "PrintUpDown.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -12,7 +12,7 @@ constexpr int kRepeatDelay = 400; // ms before a held arrow repeats
 constexpr int kRepeatInterval = 60;
 } // namespace
 
-TUpDown::TUpDown(QWidget* parent)
+TPrintUpDown::TPrintUpDown(QWidget* parent)
     : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)),
       repeat_(new QTimer(this)) {
     auto* layout = new QVBoxLayout(this);
@@ -36,23 +36,23 @@ TUpDown::TUpDown(QWidget* parent)
     });
 }
 
-void TUpDown::SetRange(int min, int max) {
+void TPrintUpDown::SetRange(int min, int max) {
     min_ = min;
     max_ = std::max(min, max);
     SetPosition(position_);
 }
 
-void TUpDown::SetPosition(int position) {
+void TPrintUpDown::SetPosition(int position) {
     position_ = std::clamp(position, min_, max_);
     ShowPosition();
 }
 
-void TUpDown::SetAssociate(QLineEdit* edit) {
+void TPrintUpDown::SetAssociate(QLineEdit* edit) {
     associate_ = edit;
     ShowPosition();
 }
 
-void TUpDown::SetEnabled(bool enabled) {
+void TPrintUpDown::SetEnabled(bool enabled) {
     setEnabled(enabled);
     if (associate_ != nullptr) {
         associate_->setEnabled(enabled);
@@ -62,13 +62,13 @@ void TUpDown::SetEnabled(bool enabled) {
     }
 }
 
-void TUpDown::ShowPosition() {
+void TPrintUpDown::ShowPosition() {
     if (associate_ != nullptr) {
         associate_->setText(QLocale().toString(position_));
     }
 }
 
-void TUpDown::Step(int direction) {
+void TPrintUpDown::Step(int direction) {
     const int next = std::clamp(position_ + direction, min_, max_);
     if (next != position_) {
         position_ = next;
@@ -79,7 +79,7 @@ void TUpDown::Step(int direction) {
     }
 }
 
-void TUpDown::Press(int direction) {
+void TPrintUpDown::Press(int direction) {
     direction_ = direction;
     Step(direction);
     repeat_->start(kRepeatDelay);
@@ -88,7 +88,7 @@ void TUpDown::Press(int direction) {
     }
 }
 
-void TUpDown::Release() {
+void TPrintUpDown::Release() {
     repeat_->stop();
     if (OnMouseUp) {
         OnMouseUp();

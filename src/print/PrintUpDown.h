@@ -9,9 +9,9 @@ class QLineEdit;
 class QTimer;
 class QToolButton;
 
-class TUpDown : public QWidget {
+class TPrintUpDown : public QWidget {
 public:
-    explicit TUpDown(QWidget* parent = nullptr);
+    explicit TPrintUpDown(QWidget* parent = nullptr);
 
     void SetRange(int min, int max);
     int Min() const { return min_; }
