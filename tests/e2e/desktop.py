@@ -260,5 +260,17 @@ class EndToEnd(unittest.TestCase):
                         "the word window is the active one; " + program.describe())
         return program, window
 
+    def tray_icon(self, program, window):
+        """The program's icon in the tray: its small window."""
+        def icon():
+            for w in program.windows():
+                g = self.display.geometry(w)
+                if w != window and g and 8 <= g[2] <= 64 and 8 <= g[3] <= 64:
+                    return w
+            return None
+        found = wait_for(icon, 20)
+        self.assertIsNotNone(found, "the icon sits in the tray; " + program.describe())
+        return found
+
     def passes(self, folder):
         return sum(r[0] for r in folder.sql("select WORD_ROUND from Recite"))

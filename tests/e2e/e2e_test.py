@@ -189,17 +189,6 @@ class Tray(EndToEnd):
     tray = True
     focus_new = False  # a desktop that does not hand the focus to a window shown
 
-    def tray_icon(self, program, window):
-        def icon():
-            for w in program.windows():
-                g = self.display.geometry(w)
-                if w != window and g and 8 <= g[2] <= 64 and 8 <= g[3] <= 64:
-                    return w
-            return None
-        found = wait_for(icon, 20)
-        self.assertIsNotNone(found, "the icon sits in the tray; " + program.describe())
-        return found
-
     def test_a_double_click_shows_nothing_a_single_click_the_window_with_the_keyboard(self):
         folder = self.folder(speak=False)
         program, window = self.start_shown(folder)

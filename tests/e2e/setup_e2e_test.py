@@ -15,17 +15,6 @@ WORD_NUM = 1
 class Settings(EndToEnd):
     tray = True
 
-    def tray_icon(self, program, window):
-        def icon():
-            for w in program.windows():
-                g = self.display.geometry(w)
-                if w != window and g and 8 <= g[2] <= 64 and 8 <= g[3] <= 64:
-                    return w
-            return None
-        found = wait_for(icon, 20)
-        self.assertIsNotNone(found, "the icon sits in the tray; " + program.describe())
-        return found
-
     def open_settings(self, program, window):
         """"设置" from the tray menu; the dialog, active, with the focus in its current-user box."""
         icon = self.tray_icon(program, window)
