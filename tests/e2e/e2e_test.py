@@ -8,7 +8,7 @@ import os
 import time
 import unittest
 
-from desktop import BIN, Display, EndToEnd, Program, ProgramFolder, wait_for  # noqa: F401 (scripts import them from here)
+from desktop import EndToEnd, wait_for
 
 # Rows of CONFIG by SEQUENCE.
 USE_DESKTOP = 16

@@ -1,6 +1,7 @@
 #include "BackupCommands.h"
 
 #include "Backup.h"
+#include "Console.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,15 +22,6 @@ const char kBackupUsage[] =
     "        it; the current database is copied into backups/ first. Quit Tavelo first.\n";
 
 namespace {
-
-QTextStream& Out() {
-    static QTextStream s(stdout);
-    return s;
-}
-QTextStream& Err() {
-    static QTextStream s(stderr);
-    return s;
-}
 
 QString Learners(int n) {
     return n == 1 ? QStringLiteral("1 learner") : QStringLiteral("%1 learners").arg(n);

@@ -1,6 +1,7 @@
 // tavelo-admin: sets up and inspects a Tavelo database without touching SQL.
 #include "AdminOps.h"
 #include "BackupCommands.h"
+#include "Console.h"
 #include "PrintList.h"
 
 #include "Channels.h"
@@ -13,15 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-QTextStream& Out() {
-    static QTextStream s(stdout);
-    return s;
-}
-QTextStream& Err() {
-    static QTextStream s(stderr);
-    return s;
-}
 
 const char kUsage[] =
     "usage: tavelo-admin [--db FILE] COMMAND [ARGS]\n"
