@@ -19,9 +19,7 @@ namespace {
 // a copy ends after at most this many restarts plus one whole copy (about 0.5 s per 100 MB
 // from the page cache), plus the time the file stays locked (kMaxLockedTime at most).
 constexpr int kMaxRestarts = 8;
-// The copy is flushed to the disk every few megabytes, so that the final flush is short and
-// a flush never makes the program's own commits wait behind a hundred megabytes.
-constexpr qint64 kSyncBytes = 4 * 1024 * 1024;
+
 constexpr int kBusyTimeoutMs = 5000;
 // A step that finds the source locked (by another process, or by a transaction of the shared
 // connection) is tried again after a pause, until it has been locked for this long.
@@ -93,17 +91,18 @@ private:
 };
 
 // The page-by-page copy into an open, empty destination at partial; with a gate, through the
-// program's connection. whole is the connection for the copy in one step.
-bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, sqlite3* whole, const QString& partial,
-               const TCopyOptions& options, TBackupError* error) {
+// program's connection. Pages per step below 0: the whole file in one step. Returns false with
+// *startOver set when the source kept changing under a copy in steps.
+bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, int pagesPerStep,
+               const QString& partial, const TCopyOptions& options, TBackupError* error,
+               bool* startOver) {
     sqlite3_backup* backup = sqlite3_backup_init(dest, "main", src, "main");
     if (backup == nullptr) {
         return Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
     }
-    int pagesPerStep = options.pagesPerStep;
     qint64 pageSize = 4096;
     if (sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(whole, "pragma page_size", -1, &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_prepare_v2(dest, "pragma page_size", -1, &stmt, nullptr) == SQLITE_OK) {
         if (sqlite3_step(stmt) == SQLITE_ROW) {
             pageSize = std::max<qint64>(512, sqlite3_column_int(stmt, 0));
         }
@@ -143,24 +142,15 @@ bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, sqlite3* whole, con
         const int remaining = sqlite3_backup_remaining(backup);
         // Another connection changed the source: the copy started over (a step always
         // makes progress otherwise).
-        if (lastRemaining >= 0 && remaining >= lastRemaining && ++restarts > kMaxRestarts &&
-            pagesPerStep > 0) {
-            // Starts over with the whole file in one step, on a connection of the copy's own
-            // (never the program's: its statements would wait for the whole copy).
+        if (lastRemaining >= 0 && remaining >= lastRemaining && ++restarts > kMaxRestarts) {
             sqlite3_backup_finish(backup);
-            backup = sqlite3_backup_init(dest, "main", whole, "main");
-            if (backup == nullptr) {
-                return Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
-            }
-            gate = nullptr;
-            pagesPerStep = -1;
-            lastRemaining = -1;
-            continue;
+            *startOver = true;
+            return Fail(error, TBackupFault::Busy, QStringLiteral("the database kept changing"));
         }
         unsynced += std::max(
             0, (lastRemaining >= 0 ? lastRemaining : sqlite3_backup_pagecount(backup)) - remaining);
         lastRemaining = remaining;
-        if (unsynced * pageSize >= kSyncBytes) {
+        if (options.flushEveryBytes > 0 && unsynced * pageSize >= options.flushEveryBytes) {
             SyncFile(partial);
             unsynced = 0;
         }
@@ -247,26 +237,37 @@ bool CopyDatabase(const QString& source, const QString& target, TBackupError* er
     }
     const QString partial = PartialCopyPath(target);
     QFile::remove(partial);
-    sqlite3* dest = nullptr;
+    // In steps first; when other connections keep changing the source, once more with the
+    // whole file in one step on the copy's own connection (never the program's: its
+    // statements would wait for the whole copy).
     bool ok = false;
-    if (sqlite3_open_v2(partial.toUtf8().constData(), &dest,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        Fail(error, TBackupFault::NotWritable,
-             QStringLiteral("%1 cannot be written: %2").arg(partial, SqliteText(dest)));
-    } else {
+    bool startOver = false;
+    for (int attempt = 0; attempt < 2 && !ok && (attempt == 0 || startOver); ++attempt) {
+        QFile::remove(partial);
+        sqlite3* dest = nullptr;
+        if (sqlite3_open_v2(partial.toUtf8().constData(), &dest,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+            Fail(error, TBackupFault::NotWritable,
+                 QStringLiteral("%1 cannot be written: %2").arg(partial, SqliteText(dest)));
+            sqlite3_close_v2(dest);
+            break;
+        }
         sqlite3_extended_result_codes(dest, 1);
         // The partial file is thrown away on any failure: no journal needed; it is made
-        // durable once, before the rename.
+        // durable as it grows and once more before the rename.
         sqlite3_exec(dest, "pragma journal_mode = off; pragma synchronous = off", nullptr, nullptr,
                      nullptr);
-        ok = RunBackup(src, dest, gate ? &*gate : nullptr, own, partial, options, error);
+        startOver = false;
+        ok = attempt == 0 ? RunBackup(src, dest, gate ? &*gate : nullptr, options.pagesPerStep,
+                                      partial, options, error, &startOver)
+                          : RunBackup(own, dest, nullptr, -1, partial, options, error, &startOver);
         // A copy of a database in WAL mode would otherwise need a WAL file beside it.
         if (ok && sqlite3_exec(dest, "pragma journal_mode = delete", nullptr, nullptr, nullptr) !=
                       SQLITE_OK) {
             ok = Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
         }
+        sqlite3_close_v2(dest);
     }
-    sqlite3_close_v2(dest);
     sqlite3_close_v2(own);
     const QString folder = QFileInfo(target).absolutePath();
     if (ok && !SyncFile(partial)) {

@@ -58,6 +58,10 @@ struct TCopyOptions {
     // its writes then go into the copy as they happen rather than restarting it, and they
     // wait at most for one step. Used only when SharableConnection says so.
     sqlite3* connection = nullptr;
+    // The copy is flushed to the disk each time this much more of it is written, so that the
+    // final flush is short and no flush makes the program's commits wait behind a hundred
+    // megabytes of dirty pages; 0: once, at the end.
+    qint64 flushEveryBytes = 4 * 1024 * 1024;
 };
 
 // Whether a connection may be used by a copy on another thread meanwhile (SQLite serializes
