@@ -1,6 +1,8 @@
 #include "StartUp.h"
 
+#include "Backup.h"
 #include "Channels.h"
+#include "platform/InstanceLock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,4 +55,19 @@ bool CheckProgramFolder(const QString& dir, TMessage* refusal) {
     }
     q->Close();
     return true;
+}
+
+bool LockProgramDatabase(TInstanceLock& lock, const QString& dir, TMessage* refusal) {
+    const QString path = QDir(dir).filePath(QString::fromLatin1(kDatabaseFileName));
+    bool opened = false;
+    if (lock.AcquireFile(DatabaseLockPath(path), &opened) || !opened) {
+        return true;
+    }
+    refusal->caption = QStringLiteral("提示");
+    refusal->buttons = TMsgButtons::Ok;
+    refusal->icon = TMsgIcon::Warning;
+    refusal->text = QStringLiteral("%1正被另一个程序使用（另一位用户的本程序，或 tavelo-admin），"
+                                   "请等它结束后再启动！")
+                        .arg(QString::fromLatin1(kDatabaseFileName));
+    return false;
 }

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     // The executable's own folder (links resolved), never the working directory.
     const QString dir = QCoreApplication::applicationDirPath();
     TMessage refusal;
-    if (!CheckProgramFolder(dir, &refusal)) {
+    if (!LockProgramDatabase(lock, dir, &refusal) || !CheckProgramFolder(dir, &refusal)) {
         ShowMessageBox(refusal);
         return 0;
     }

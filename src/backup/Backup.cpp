@@ -3,28 +3,29 @@
 #include "BackupInternal.h"
 #include "platform/Files.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <sqlite3.h>
 
 namespace {
 
-// A writer that keeps changing the database restarts the copy; after this many restarts
-// (or steps that found the file locked for the whole busy timeout) the copy gives up.
-constexpr int kMaxRestarts = 100;
+// A writer that keeps changing the database restarts a copy made in steps; after this many
+// restarts the copy takes the rest of the file in one step, holding the read lock until it
+// is done (another process's writes then wait for it, the program's are kept meanwhile). So
+// a copy ends after at most this many restarts plus one whole copy (about 0.5 s per 100 MB
+// from the page cache), plus the time the file stays locked (kMaxLockedTime at most).
+constexpr int kMaxRestarts = 8;
+
 constexpr int kBusyTimeoutMs = 5000;
 // A step that finds the source locked (by another process, or by a transaction of the shared
 // connection) is tried again after a pause, until it has been locked for this long.
 constexpr int kRetryPauseMs = 5;
 constexpr auto kMaxLockedTime = std::chrono::milliseconds(2 * kBusyTimeoutMs);
 constexpr int kSharedPauseMs = 1;
-
-const char kPartialSuffix[] = ".part";
 
 TBackupFault FaultOf(int rc) {
     switch (rc & 0xff) {
@@ -89,14 +90,25 @@ private:
     sqlite3_mutex* mutex_;
 };
 
-// The page-by-page copy into an open, empty destination; with a gate, through the program's
-// connection.
-bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, const TCopyOptions& options,
-               TBackupError* error) {
+// The page-by-page copy into an open, empty destination at partial; with a gate, through the
+// program's connection. Pages per step below 0: the whole file in one step. Returns false with
+// *startOver set when the source kept changing under a copy in steps.
+bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, int pagesPerStep,
+               const QString& partial, const TCopyOptions& options, TBackupError* error,
+               bool* startOver) {
     sqlite3_backup* backup = sqlite3_backup_init(dest, "main", src, "main");
     if (backup == nullptr) {
         return Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
     }
+    qint64 pageSize = 4096;
+    if (sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(dest, "pragma page_size", -1, &stmt, nullptr) == SQLITE_OK) {
+        if (sqlite3_step(stmt) == SQLITE_ROW) {
+            pageSize = std::max<qint64>(512, sqlite3_column_int(stmt, 0));
+        }
+        sqlite3_finalize(stmt);
+    }
+    int unsynced = 0;
     int restarts = 0;
     std::optional<std::chrono::steady_clock::time_point> lockedSince;
     int lastRemaining = -1;
@@ -107,7 +119,7 @@ bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, const TCopyOptions&
             return Fail(error, TBackupFault::Cancelled, QStringLiteral("the copy was cancelled"));
         }
         const bool entered = gate == nullptr || gate->Enter();
-        rc = entered ? sqlite3_backup_step(backup, options.pagesPerStep) : SQLITE_BUSY;
+        rc = entered ? sqlite3_backup_step(backup, pagesPerStep) : SQLITE_BUSY;
         if (gate != nullptr && entered) {
             gate->Leave();
         }
@@ -131,10 +143,17 @@ bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, const TCopyOptions&
         // Another connection changed the source: the copy started over (a step always
         // makes progress otherwise).
         if (lastRemaining >= 0 && remaining >= lastRemaining && ++restarts > kMaxRestarts) {
-            rc = SQLITE_BUSY;
-            break;
+            sqlite3_backup_finish(backup);
+            *startOver = true;
+            return Fail(error, TBackupFault::Busy, QStringLiteral("the database kept changing"));
         }
+        unsynced += std::max(
+            0, (lastRemaining >= 0 ? lastRemaining : sqlite3_backup_pagecount(backup)) - remaining);
         lastRemaining = remaining;
+        if (options.flushEveryBytes > 0 && unsynced * pageSize >= options.flushEveryBytes) {
+            SyncFile(partial);
+            unsynced = 0;
+        }
         if (options.progress) {
             const int total = sqlite3_backup_pagecount(backup);
             options.progress(total - remaining, total);
@@ -162,34 +181,6 @@ bool RunBackup(sqlite3* src, sqlite3* dest, TStepGate* gate, const TCopyOptions&
 }
 
 } // namespace
-
-QString PartialCopyPath(const QString& target) {
-    const QFileInfo info(target);
-    return info.dir().filePath(QStringLiteral(".%1.%2%3")
-                                   .arg(info.fileName())
-                                   .arg(QCoreApplication::applicationPid())
-                                   .arg(QLatin1String(kPartialSuffix)));
-}
-
-bool IsPartialCopyName(const QString& fileName) {
-    return fileName.startsWith(QLatin1Char('.')) &&
-           fileName.endsWith(QLatin1String(kPartialSuffix));
-}
-
-void RemoveAbandonedPartials(const QString& folder) {
-    const QDir dir(folder);
-    const QStringList names = dir.entryList({QStringLiteral(".*") + QLatin1String(kPartialSuffix)},
-                                            QDir::Files | QDir::Hidden);
-    for (const QString& name : names) {
-        // ".<target>.<pid>.part": the process that writes it is named in it.
-        const QString stem = name.chopped(static_cast<qsizetype>(sizeof kPartialSuffix - 1));
-        bool ok = false;
-        const qint64 pid = stem.mid(stem.lastIndexOf(QLatin1Char('.')) + 1).toLongLong(&ok);
-        if (ok && pid != QCoreApplication::applicationPid() && !ProcessRuns(pid)) {
-            QFile::remove(dir.filePath(name));
-        }
-    }
-}
 
 bool OpenDatabaseFile(const QString& path, bool readOnly, sqlite3** db, QString* error) {
     *db = nullptr;
@@ -246,26 +237,37 @@ bool CopyDatabase(const QString& source, const QString& target, TBackupError* er
     }
     const QString partial = PartialCopyPath(target);
     QFile::remove(partial);
-    sqlite3* dest = nullptr;
+    // In steps first; when other connections keep changing the source, once more with the
+    // whole file in one step on the copy's own connection (never the program's: its
+    // statements would wait for the whole copy).
     bool ok = false;
-    if (sqlite3_open_v2(partial.toUtf8().constData(), &dest,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        Fail(error, TBackupFault::NotWritable,
-             QStringLiteral("%1 cannot be written: %2").arg(partial, SqliteText(dest)));
-    } else {
+    bool startOver = false;
+    for (int attempt = 0; attempt < 2 && !ok && (attempt == 0 || startOver); ++attempt) {
+        QFile::remove(partial);
+        sqlite3* dest = nullptr;
+        if (sqlite3_open_v2(partial.toUtf8().constData(), &dest,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+            Fail(error, TBackupFault::NotWritable,
+                 QStringLiteral("%1 cannot be written: %2").arg(partial, SqliteText(dest)));
+            sqlite3_close_v2(dest);
+            break;
+        }
         sqlite3_extended_result_codes(dest, 1);
         // The partial file is thrown away on any failure: no journal needed; it is made
-        // durable once, before the rename.
+        // durable as it grows and once more before the rename.
         sqlite3_exec(dest, "pragma journal_mode = off; pragma synchronous = off", nullptr, nullptr,
                      nullptr);
-        ok = RunBackup(src, dest, gate ? &*gate : nullptr, options, error);
+        startOver = false;
+        ok = attempt == 0 ? RunBackup(src, dest, gate ? &*gate : nullptr, options.pagesPerStep,
+                                      partial, options, error, &startOver)
+                          : RunBackup(own, dest, nullptr, -1, partial, options, error, &startOver);
         // A copy of a database in WAL mode would otherwise need a WAL file beside it.
         if (ok && sqlite3_exec(dest, "pragma journal_mode = delete", nullptr, nullptr, nullptr) !=
                       SQLITE_OK) {
             ok = Fail(error, FaultOf(sqlite3_errcode(dest)), SqliteText(dest));
         }
+        sqlite3_close_v2(dest);
     }
-    sqlite3_close_v2(dest);
     sqlite3_close_v2(own);
     const QString folder = QFileInfo(target).absolutePath();
     if (ok && !SyncFile(partial)) {
@@ -287,19 +289,6 @@ QString BackupFolder(const QString& databasePath) {
     return QFileInfo(databasePath).absoluteDir().filePath(QLatin1String(kBackupFolderName));
 }
 
-QString BackupFileName(const QDateTime& when) {
-    return QStringLiteral("Tavelo-%1.mdb").arg(when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
-}
-
-QDateTime BackupTime(const QString& fileName) {
-    static const QRegularExpression pattern(QStringLiteral("^Tavelo-(\\d{8}-\\d{6})\\.mdb$"));
-    const QRegularExpressionMatch m = pattern.match(fileName);
-    if (!m.hasMatch()) {
-        return QDateTime();
-    }
-    return QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
-}
-
 bool TakeBackup(const QString& databasePath, const QDateTime& now, bool rotate, QString* copyPath,
                 TBackupError* error, const TCopyOptions& options) {
     const QString folder = BackupFolder(databasePath);
@@ -318,11 +307,16 @@ bool TakeBackup(const QString& databasePath, const QDateTime& now, bool rotate, 
     if (!CopyDatabase(databasePath, target, error, options)) {
         return false;
     }
+    if (rotate) {
+        // The new copy is the newest of the present ones, so the rotation keeps it.
+        RotateBackups(folder, when);
+        if (!QFileInfo::exists(target)) {
+            return Fail(error, TBackupFault::Other,
+                        QStringLiteral("%1 was removed by the rotation").arg(target));
+        }
+    }
     if (copyPath != nullptr) {
         *copyPath = target;
-    }
-    if (rotate) {
-        RotateBackups(folder, now);
     }
     return true;
 }
@@ -332,7 +326,8 @@ TAutoResult BackupIfDue(const QString& databasePath, const QDateTime& now, QStri
     const QString folder = BackupFolder(databasePath);
     const QStringList names = QDir(folder).entryList(QDir::Files);
     for (const QString& name : names) {
-        if (BackupTime(name).date() == now.date()) {
+        // Only a whole copy counts: a name alone (an empty file, one cut short) does not.
+        if (BackupTime(name).date() == now.date() && IsCompleteCopy(QDir(folder).filePath(name))) {
             return TAutoResult::NotDue;
         }
     }
@@ -346,6 +341,10 @@ QList<TBackupInfo> ListBackups(const QString& folder) {
     for (const QFileInfo& file : dir.entryInfoList(QDir::Files)) {
         TBackupInfo info;
         info.taken = BackupTime(file.fileName());
+        if (!info.taken.isValid()) {
+            info.taken = BeforeRestoreTime(file.fileName());
+            info.beforeRestore = info.taken.isValid();
+        }
         if (!info.taken.isValid()) {
             continue;
         }

@@ -47,22 +47,29 @@ int CountLearners(sqlite3* db) {
     return n;
 }
 
-// The current database goes into backups/ before it is replaced. A file the online copy
-// cannot read (damaged, the usual reason to restore) is kept byte for byte instead.
+// The current database goes into backups/ under a name of its own before it is replaced, out
+// of the daily rotation. A file the online copy cannot read (damaged, the usual reason to
+// restore) is kept byte for byte instead.
 bool KeepCurrent(const QString& databasePath, const QDateTime& now, QString* kept, QString* error) {
+    const QString folder = BackupFolder(databasePath);
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+        *error = QStringLiteral("the folder %1 cannot be created").arg(folder);
+        return false;
+    }
+    RemoveAbandonedPartials(folder);
+    QString target = QDir(folder).filePath(BeforeRestoreFileName(now));
+    for (int i = 1; i < 60 && QFileInfo::exists(target); ++i) {
+        target = QDir(folder).filePath(BeforeRestoreFileName(now.addSecs(i)));
+    }
     TBackupError copyError;
-    if (TakeBackup(databasePath, now, false, kept, &copyError)) {
+    if (CopyDatabase(databasePath, target, &copyError)) {
+        *kept = target;
         return true;
     }
     if (copyError.fault != TBackupFault::Source) {
         *error = QStringLiteral("the current database could not be copied into %1: %2")
-                     .arg(BackupFolder(databasePath), copyError.text);
+                     .arg(folder, copyError.text);
         return false;
-    }
-    const QString folder = BackupFolder(databasePath);
-    QString target = QDir(folder).filePath(BackupFileName(now));
-    for (int i = 1; i < 60 && QFileInfo::exists(target); ++i) {
-        target = QDir(folder).filePath(BackupFileName(now.addSecs(i)));
     }
     const QString partial = PartialCopyPath(target);
     QFile::remove(partial);
@@ -74,6 +81,22 @@ bool KeepCurrent(const QString& databasePath, const QDateTime& now, QString* kep
     }
     *kept = target;
     return true;
+}
+
+// Moves a file, also to another file system (a folder reached through a link).
+bool MoveFile(const QString& from, const QString& to) {
+    if (ReplaceFile(from, to)) {
+        return true;
+    }
+    if (!QFileInfo(from).isFile()) {
+        return false; // a pipe or a device is never read
+    }
+    QFile::remove(to);
+    if (!QFile::copy(from, to) || !SyncFile(to)) {
+        QFile::remove(to);
+        return false;
+    }
+    return QFile::remove(from);
 }
 
 } // namespace
@@ -133,10 +156,14 @@ bool CheckDatabase(const QString& path, QStringList* problems, int* learners) {
 
 bool RestoreDatabase(const QString& file, const QString& databasePath, const QDateTime& now,
                      QString* safetyCopy, QString* error) {
-    // Held to the end, so the program cannot start on a half-restored folder either.
+    // Held to the end, so the program cannot start on a half-restored folder either. The
+    // lock beside the database is seen by every process; the marker by those of the session.
     TInstanceLock lock;
     if (!lock.Acquire(QString::fromLatin1(kInstanceName))) {
         *error = QStringLiteral("Tavelo is running; quit it (tray menu 退出) and restore again");
+        return false;
+    }
+    if (!LockDatabase(lock, databasePath, error)) {
         return false;
     }
     if (!QFileInfo(file).isFile()) {
@@ -174,10 +201,38 @@ bool RestoreDatabase(const QString& file, const QString& databasePath, const QDa
         QFile::remove(staged);
         return false;
     }
+    // Passes not yet written belong to the database they were made on: they go with its copy,
+    // and those kept with the restored file (an earlier restore's copy) come back.
+    const QString pending = PendingPath(databasePath); // beside the database as the program sees it
+    const QString keptPending = PendingPathOfCopy(
+        safetyCopy->isEmpty()
+            ? QDir(BackupFolder(databasePath)).filePath(BeforeRestoreFileName(now))
+            : *safetyCopy);
+    const bool hadPending = QFileInfo::exists(pending) || QFileInfo(pending).isSymLink();
+    if (hadPending &&
+        (!QDir().mkpath(BackupFolder(databasePath)) || !MoveFile(pending, keptPending))) {
+        QFile::remove(staged);
+        *error = QStringLiteral("%1 cannot be kept beside the copy of the database").arg(pending);
+        return false;
+    }
+    const QString restoredPending = PendingPathOfCopy(file);
+    const QString stagedPending = PartialCopyPath(pending);
+    bool bringBack = QFileInfo(restoredPending).isFile();
+    if (bringBack && (!QFile::copy(restoredPending, stagedPending) || !SyncFile(stagedPending))) {
+        QFile::remove(stagedPending);
+        bringBack = false;
+    }
     if (!ReplaceFile(staged, target)) {
         QFile::remove(staged);
+        QFile::remove(stagedPending);
+        if (hadPending) {
+            MoveFile(keptPending, pending);
+        }
         *error = QStringLiteral("%1 cannot be replaced").arg(databasePath);
         return false;
+    }
+    if (bringBack && !ReplaceFile(stagedPending, pending)) {
+        QFile::remove(stagedPending);
     }
     SyncFolder(folder);
     return true;

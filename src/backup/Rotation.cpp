@@ -2,12 +2,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPair>
 #include <QSet>
 #include <algorithm>
 
 QList<QDateTime> BackupsToKeep(QList<QDateTime> times, const QDateTime& now) {
     std::sort(times.begin(), times.end(), std::greater<>());
+    // Copies from the future stay and take no day's or month's place of a present copy.
     QList<QDateTime> keep;
+    while (!times.isEmpty() && times.first() > now) {
+        keep << times.takeFirst();
+    }
     // The newest copy of each of the newest days that have copies.
     QSet<QDate> days;
     for (const QDateTime& t : times) {
@@ -34,6 +39,31 @@ QList<QDateTime> BackupsToKeep(QList<QDateTime> times, const QDateTime& now) {
     return keep;
 }
 
+namespace {
+
+// The copies a restore kept: any of the newest few, and any younger than kBeforeRestoreDays
+// (a future date counts as young). Their pending passes go with them.
+int RotateBeforeRestore(const QDir& dir, const QDateTime& now) {
+    QList<QPair<QDateTime, QString>> copies;
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        if (const QDateTime t = BeforeRestoreTime(name); t.isValid()) {
+            copies << qMakePair(t, name);
+        }
+    }
+    std::sort(copies.begin(), copies.end(), std::greater<>());
+    int removed = 0;
+    for (qsizetype i = kBeforeRestoreCopies; i < copies.size(); ++i) {
+        const auto& [t, name] = copies.at(i);
+        if (t.addDays(kBeforeRestoreDays) < now && QFile::remove(dir.filePath(name))) {
+            QFile::remove(PendingPathOfCopy(dir.filePath(name)));
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+} // namespace
+
 int RotateBackups(const QString& folder, const QDateTime& now) {
     const QDir dir(folder);
     QList<QDateTime> times;
@@ -52,5 +82,5 @@ int RotateBackups(const QString& folder, const QDateTime& now) {
             ++removed;
         }
     }
-    return removed;
+    return removed + RotateBeforeRestore(dir, now);
 }

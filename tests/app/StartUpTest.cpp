@@ -188,6 +188,20 @@ TEST_F(InstanceLockTest, OneHolderAtATime) {
     first.reset();
     TInstanceLock third;
     EXPECT_TRUE(third.Acquire(QStringLiteral("Tavelo"))) << "free once the holder is gone";
+
+    // The lock beside the database, whatever the runtime folder: a second program refuses with
+    // a message; a folder where no lock can be made leaves the refusal to the folder's check.
+    TMessage refusal;
+    auto program = std::make_unique<TInstanceLock>();
+    ASSERT_TRUE(LockProgramDatabase(*program, runtime.path(), &refusal));
+    qputenv("XDG_RUNTIME_DIR", QByteArray("/nonexistent"));
+    TInstanceLock otherSession;
+    EXPECT_FALSE(LockProgramDatabase(otherSession, runtime.path(), &refusal));
+    EXPECT_TRUE(refusal.text.contains(QStringLiteral("正被另一个程序使用")))
+        << refusal.text.toStdString();
+    program.reset();
+    EXPECT_TRUE(LockProgramDatabase(otherSession, runtime.path(), &refusal));
+    EXPECT_TRUE(LockProgramDatabase(otherSession, QStringLiteral("/nonexistent"), &refusal));
 }
 
 TEST_F(InstanceLockTest, AKilledHolderLeavesNoLockBehind) {

@@ -33,7 +33,7 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
         while (!copying) {
             std::this_thread::yield();
         }
-        for (int i = 0; i < 20 && !done; ++i) {
+        while (!done) {
             if (sqlite3_exec(w, "begin; update Recite set ABILITY = ABILITY + 1; commit", nullptr,
                              nullptr, nullptr) == SQLITE_OK) {
                 ++commitsDuringCopy;
@@ -52,8 +52,10 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
         copying = true;
         restarts += copied <= lastCopied ? 1 : 0; // started over
         lastCopied = copied;
-        // The first steps wait for a commit in between, so the copy surely meets writes.
-        if (++steps <= 3) {
+        // Every step waits for a commit in between, as with a learner reciting quickly: the
+        // copy must finish nevertheless.
+        {
+            ++steps;
             const int seen = commitsDuringCopy;
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
             while (commitsDuringCopy == seen && std::chrono::steady_clock::now() < end) {
@@ -236,6 +238,69 @@ TEST_F(CopyTest, OneAutomaticCopyPerDay) {
     // A copy on demand in the same second takes the next name.
     ASSERT_TRUE(TakeBackup(db.Path(), morning.addDays(1), true, &copy, &error));
     EXPECT_EQ(QFileInfo(copy).fileName(), QStringLiteral("Tavelo-20260310-070510.mdb"));
+}
+
+// Whatever else backups/ holds, the day's copy is made when no whole copy of the day is there,
+// survives its own rotation, and only our own dead temporary files go.
+TEST_F(CopyTest, TheDaysCopyIsMadeAndKeptWhateverTheFolderHolds) {
+    const QString folder = BackupFolder(db.Path());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QDateTime now(QDate(2026, 5, 10), QTime(9, 0));
+    QString copy;
+    TBackupError error;
+    ASSERT_TRUE(TakeBackup(db.Path(), now.addSecs(-3600), false, &copy, &error));
+    const QByteArray whole = Bytes(copy);
+    QFile::remove(copy);
+    const struct {
+        QString name;
+        QByteArray bytes;
+        bool stays;
+    } files[] = {
+        // Today's date, but no whole copy: an empty file and one cut short.
+        {QStringLiteral("Tavelo-20260510-010000.mdb"), QByteArray(), false},
+        {QStringLiteral("Tavelo-20260510-020000.mdb"), whole.left(whole.size() / 2), false},
+        // Dated later this month and next year: they stay and push no present copy out.
+        {QStringLiteral("Tavelo-20260520-080000.mdb"), whole, true},
+        {QStringLiteral("Tavelo-20260521-080000.mdb"), whole, true},
+        {QStringLiteral("Tavelo-20270101-080000.mdb"), whole, true},
+        // Not the pattern as a whole.
+        {QStringLiteral("Tavelo-20250101-080000.mdb\n"), whole, true},
+        {QStringLiteral("Tavelo-20250101-080000.mdb.old"), whole, true},
+        // Other programs' temporary files, named after a process that has ended.
+        {QStringLiteral(".notes.txt.999999999.part"), "x", true},
+        {QStringLiteral(".Tavelo-20260510-090000.mdb.999999999.0badf00d.part"), "x", true},
+        // Copies kept by restores: the newest five and those of the last 30 days stay.
+        {QStringLiteral("Tavelo-20260508-080000-before-restore.mdb"), whole, true},
+        {QStringLiteral("Tavelo-20260101-080000-before-restore.mdb"), whole, true},
+        {QStringLiteral("Tavelo-20251201-080000-before-restore.mdb"), whole, true},
+        {QStringLiteral("Tavelo-20251101-080000-before-restore.mdb"), whole, true},
+        {QStringLiteral("Tavelo-20251001-080000-before-restore.mdb"), whole, true},
+        {QStringLiteral("Tavelo-20250901-080000-before-restore.mdb"), whole, false},
+        {QStringLiteral("Tavelo-20250901-080000-before-restore.pending"), "x", false},
+    };
+    for (const auto& f : files) {
+        QFile out(QDir(folder).filePath(f.name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(f.bytes);
+    }
+    // Twelve days of copies of last month: the rotation keeps ten of them.
+    for (int d = 1; d <= 12; ++d) {
+        QFile::copy(
+            QDir(folder).filePath(QStringLiteral("Tavelo-20260520-080000.mdb")),
+            QDir(folder).filePath(BackupFileName(QDateTime(QDate(2026, 4, d), QTime(8, 0)))));
+    }
+    ASSERT_EQ(BackupIfDue(db.Path(), now, &copy, &error), TAutoResult::Taken)
+        << error.text.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(copy)) << "the copy named exists after the rotation";
+    EXPECT_TRUE(IsCompleteCopy(copy));
+    EXPECT_EQ(Snapshot(copy), Snapshot(db.Path()));
+    const QStringList left = Names(folder);
+    for (const auto& f : files) {
+        EXPECT_EQ(left.contains(f.name), f.stays) << f.name.toStdString();
+    }
+    EXPECT_EQ(left.filter(QStringLiteral("Tavelo-202604")).size(), 9)
+        << "nine of April's days beside today's copy";
+    EXPECT_EQ(BackupIfDue(db.Path(), now.addSecs(60), &copy, &error), TAutoResult::NotDue);
 }
 
 TEST_F(CopyTest, FailuresSayWhy) {

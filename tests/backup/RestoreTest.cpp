@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -38,7 +39,8 @@ TEST_F(RestoreTest, RestoreRoundTripsEveryTable) {
         << message.toStdString();
     EXPECT_EQ(Snapshot(db.Path()), before);
     EXPECT_EQ(Snapshot(safety), bad) << "the database before the restore is kept";
-    EXPECT_EQ(QFileInfo(safety).fileName(), QStringLiteral("Tavelo-20260601-090000.mdb"));
+    EXPECT_EQ(QFileInfo(safety).fileName(),
+              QStringLiteral("Tavelo-20260601-090000-before-restore.mdb"));
     EXPECT_EQ(Names(db.Dir()).filter(QStringLiteral(".part")), QStringList{});
     QStringList problems;
     EXPECT_TRUE(CheckDatabase(db.Path(), &problems));
@@ -119,19 +121,67 @@ TEST_F(RestoreTest, RestoreRefusesWhileTheProgramRuns) {
     ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
     db.Exec(QStringLiteral("update Recite set ABILITY = 99"));
     const QByteArray current = Bytes(db.Path());
-    {
+    // The program of this session holds both locks; that of another session, user or
+    // environment only the one beside the database (reached here through a link).
+    QTemporaryDir elsewhere;
+    const QString link = QDir(elsewhere.path()).filePath(QStringLiteral("Tavelo.mdb"));
+    ASSERT_TRUE(QFile::link(db.Path(), link));
+    for (const bool sameSession : {true, false}) {
         TInstanceLock program;
-        ASSERT_TRUE(program.Acquire(QString::fromLatin1(kInstanceName)));
+        ASSERT_TRUE(!sameSession || program.Acquire(QString::fromLatin1(kInstanceName)));
+        ASSERT_TRUE(program.AcquireFile(DatabaseLockPath(link)));
         QString safety;
         QString message;
         EXPECT_FALSE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message));
-        EXPECT_TRUE(message.contains(QLatin1String("running"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QLatin1String("Tavelo"))) << message.toStdString();
         EXPECT_EQ(Bytes(db.Path()), current);
+        EXPECT_TRUE(ListBackups(BackupFolder(db.Path())).size() == 1) << "no copy kept";
     }
     QString safety;
     QString message;
     EXPECT_TRUE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message))
         << message.toStdString();
+}
+
+// Restore A, then B, then the day's copies: the database of before A is still there, and the
+// passes that were waiting to be written go with the database they were made on.
+TEST_F(RestoreTest, EveryRestoreCanBeUndoneWithItsPendingPasses) {
+    QString a;
+    QString b;
+    TBackupError error;
+    db.Exec(QStringLiteral("update Recite set ABILITY = 1"));
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning.addDays(-2), true, &a, &error));
+    db.Exec(QStringLiteral("update Recite set ABILITY = 2"));
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning.addDays(-1), true, &b, &error));
+    db.Exec(QStringLiteral("update Recite set ABILITY = 3"));
+    const QStringList real = Snapshot(db.Path());
+    const QString pending = PendingPath(db.Path());
+    Write(pending, "passes made on the real database\n");
+
+    QString first;
+    QString message;
+    ASSERT_TRUE(RestoreDatabase(a, db.Path(), kMorning.addSecs(120), &first, &message))
+        << message.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pending)) << "never written into the restored file";
+    EXPECT_EQ(Bytes(PendingPathOfCopy(first)), "passes made on the real database\n");
+    QString second;
+    ASSERT_TRUE(RestoreDatabase(b, db.Path(), kMorning.addSecs(180), &second, &message));
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(TakeBackup(db.Path(), kMorning.addSecs(240 + i), true, nullptr, &error));
+    }
+    ASSERT_TRUE(QFileInfo::exists(first)) << "the copies restores keep are not rotated";
+    EXPECT_EQ(Snapshot(first), real);
+    const QList<TBackupInfo> list = ListBackups(BackupFolder(db.Path()));
+    EXPECT_EQ(std::count_if(list.cbegin(), list.cend(),
+                            [](const TBackupInfo& i) { return i.beforeRestore; }),
+              2);
+
+    // Undoing the first restore brings the real database and its passes back.
+    QString third;
+    ASSERT_TRUE(RestoreDatabase(first, db.Path(), kMorning.addSecs(300), &third, &message));
+    EXPECT_EQ(Snapshot(db.Path()), real);
+    EXPECT_EQ(Bytes(pending), "passes made on the real database\n");
+    EXPECT_TRUE(QFileInfo::exists(PendingPathOfCopy(first))) << "the undo copy stays whole";
 }
 
 TEST_F(RestoreTest, ADatabaseReachedThroughALinkIsReplacedWhereTheLinkPoints) {

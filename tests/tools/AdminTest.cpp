@@ -11,9 +11,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +54,15 @@ TEST_F(AdminTest, BookFilesInTsvAndCsvWithOrWithoutHeader) {
         << "a byte order mark is skipped; no header here";
     EXPECT_EQ(entries[0].translation, QStringLiteral("hello, hi"));
     EXPECT_EQ(entries[0].example, QStringLiteral("he said \"你好\""));
+    // 字 and 词 are words of a book like any other; a header names columns only.
+    for (const QByteArray& first : {QByteArray("字\tzì\tcharacter\n"), QByteArray("词\n")}) {
+        ASSERT_TRUE(
+            ReadBookFile(Write(QStringLiteral("c.tsv"), first + "好\thǎo\n"), &entries, &error));
+        EXPECT_EQ(entries.size(), 2) << first.toStdString();
+    }
+    ASSERT_TRUE(ReadBookFile(Write(QStringLiteral("d.csv"), "词,拼音,释义\n好,hǎo,good\n"),
+                             &entries, &error));
+    EXPECT_EQ(entries.size(), 1);
 }
 
 TEST_F(AdminTest, MalformedBookFilesAreRefusedWithTheirLine) {
@@ -211,6 +223,89 @@ TEST_F(AdminTest, TheToolsExitCodeAndMessageTellTheTruth) {
     EXPECT_LT(failures, 7) << "and a roomy disk takes the whole database";
 }
 
+// Each command given something it must not act on exits with 1, says why, and leaves every
+// file in the folder as it was; commands that change the database refuse while another
+// process (the program of any session) holds the lock beside it.
+TEST_F(AdminTest, RefusalsExitOneAndChangeNothing) {
+    TTestDatabase db;
+    db.AddUser(100, QStringLiteral("甲"), 1);
+    db.AddBook(1, QStringLiteral("b"), 3, 1);
+    db.Channel().OpenDatabase(QString(), QString()); // the tool alone has it open
+    const QString folder = db.Dir();
+    const auto at = [&](const char* name) { return QDir(folder).filePath(QLatin1String(name)); };
+    ASSERT_TRUE(QFile::link(db.Path(), at("link.mdb")));
+    ASSERT_EQ(::link(QFile::encodeName(db.Path()).constData(),
+                     QFile::encodeName(at("hard.mdb")).constData()),
+              0);
+    QFile notes(at("notes.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write("my notes") == 8);
+    notes.close();
+    const QString book = Write(QStringLiteral("book.tsv"), "好\thǎo\n");
+    const auto state = [&] {
+        QStringList files;
+        for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                             QDir::NoDotAndDotDot | QDir::System)) {
+            QFile in(f.filePath());
+            files << f.fileName() + QStringLiteral(" ") +
+                         QString::fromLatin1(in.open(QIODevice::ReadOnly) ? in.readAll().toHex()
+                                                                          : "");
+        }
+        return files;
+    };
+    const int holder = ::open(QFile::encodeName(db.Path() + QStringLiteral(".lock")).constData(),
+                              O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(holder, 0);
+    const QString lockMessage = QStringLiteral("is held");
+    const struct {
+        QStringList args;
+        QString says;
+        bool locked = false;
+    } cases[] = {
+        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"), db.Path()},
+         QStringLiteral("is the database")},
+        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"),
+          at("link.mdb")},
+         QStringLiteral("is the database")},
+        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"),
+          at("hard.mdb")},
+         QStringLiteral("is the database")},
+        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"),
+          at("notes.txt")},
+         QStringLiteral("is not a PDF")},
+        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"), folder},
+         QStringLiteral("is not a PDF")},
+        {{QStringLiteral("speak"), QStringLiteral("999")}, QStringLiteral("no book 999")},
+        {{QStringLiteral("speak"), QStringLiteral("-5")}, QStringLiteral("above 0")},
+        {{QStringLiteral("pack-sound"), QStringLiteral(TAVELO_ADMIN_BIN)},
+         QStringLiteral("not an MP3")},
+        {{QStringLiteral("pack-sound"), at("notes.txt")}, QStringLiteral("not an MP3")},
+        {{QStringLiteral("subscribe"), QStringLiteral("100"), QStringLiteral("1")},
+         lockMessage,
+         true},
+        {{QStringLiteral("import-book"), book}, lockMessage, true},
+        {{QStringLiteral("restore"), at("link.mdb")}, lockMessage, true},
+    };
+    const QStringList before = state();
+    for (const auto& c : cases) {
+        ASSERT_EQ(::flock(holder, c.locked ? LOCK_EX : LOCK_UN), 0);
+        QProcess p;
+        p.start(QStringLiteral(TAVELO_ADMIN_BIN),
+                QStringList{QStringLiteral("--db"), db.Path()} + c.args);
+        p.waitForFinished(60000);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 1) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(c.says))
+            << c.args.join(' ').toStdString() << ": " << err.toStdString();
+        EXPECT_EQ(state(), before) << c.args.join(' ').toStdString();
+    }
+    ::close(holder);
+    QProcess p;
+    p.start(QStringLiteral(TAVELO_ADMIN_BIN),
+            {QStringLiteral("--db"), QString(), QStringLiteral("list")});
+    p.waitForFinished(60000);
+    EXPECT_EQ(p.exitCode(), 1) << "an empty --db is no default";
+}
+
 TEST_F(AdminTest, ImportIsAllOrNothingAndSubscriptionMakesWordsDue) {
     TTestDatabase db;
     db.AddUser(100, QStringLiteral("甲"), 1);
@@ -248,7 +343,8 @@ TEST_F(AdminTest, PackedAndSpokenRecordingsUnpackToMp3) {
     TTestDatabase db;
     const QString mp3Dir = QDir(db.Dir()).filePath(QStringLiteral("mp3"));
     const QString raw =
-        Write(QStringLiteral("好.mp3"), QByteArray("ID3 pretend mp3 data ").repeated(100));
+        Write(QStringLiteral("好.mp3"), QByteArray("ID3\x03\0\0\0\0\0\0\xFF\xFB\x90\x64", 14) +
+                                            QByteArray("pretend mp3 data ").repeated(100));
     int count = 0;
     ASSERT_TRUE(PackSounds(dir.path(), mp3Dir, &count, &error)) << error.toStdString();
     EXPECT_EQ(count, 1);

@@ -121,3 +121,33 @@ void PackSoundFile(const std::string& sourcePath, const std::string& destPath) {
         throw EStreamError("Stream write error");
     }
 }
+
+bool IsMp3(std::span<const uint8_t> bytes) {
+    std::size_t pos = 0;
+    if (bytes.size() >= 10 && bytes[0] == 'I' && bytes[1] == 'D' && bytes[2] == '3') {
+        if (bytes[3] == 0xFF || bytes[4] == 0xFF) {
+            return false;
+        }
+        std::size_t size = 0;
+        for (std::size_t i = 6; i < 10; ++i) {
+            if (bytes[i] >= 0x80) {
+                return false; // sizes in a tag header are "syncsafe": seven bits a byte
+            }
+            size = (size << 7) | bytes[i];
+        }
+        const bool footer = (bytes[5] & 0x10) != 0;
+        pos = 10 + size + (footer ? 10 : 0);
+        // Some encoders pad between the tag and the first frame.
+        while (pos < bytes.size() && bytes[pos] == 0) {
+            ++pos;
+        }
+    }
+    if (pos + 4 > bytes.size()) {
+        return false;
+    }
+    const uint8_t b1 = bytes[pos + 1];
+    const uint8_t b2 = bytes[pos + 2];
+    return bytes[pos] == 0xFF && (b1 & 0xE0) == 0xE0 && ((b1 >> 3) & 3) != 1 && // version
+           ((b1 >> 1) & 3) != 0 &&                                              // layer
+           (b2 >> 4) != 0xF && ((b2 >> 2) & 3) != 3; // bit rate, sample rate
+}

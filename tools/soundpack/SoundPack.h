@@ -33,3 +33,7 @@ std::vector<uint8_t> PackSound(std::span<const uint8_t> mp3);
 // PackSound from one file to another (replaced if it exists). Throws EFileError when the
 // source cannot be opened or the destination cannot be created.
 void PackSoundFile(const std::string& sourcePath, const std::string& destPath);
+
+// Whether bytes hold an MP3 recording: an MPEG audio frame header (frame sync, a valid
+// version, layer, bit rate and sample rate) at the start or after an ID3v2 tag.
+bool IsMp3(std::span<const uint8_t> bytes);

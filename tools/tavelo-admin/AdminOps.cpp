@@ -282,6 +282,15 @@ QList<int> LearnerIDs(TAdoChannel& channel) {
     return ids;
 }
 
+QList<int> BookIDs(TAdoChannel& channel) {
+    QList<int> ids;
+    TAdoQuery* q = channel.OpenQuery(QStringLiteral("select BookID from BookStore"), 1);
+    for (; q != nullptr && !q->Eof(); q->Next()) {
+        ids << q->AsInteger(QStringLiteral("BookID"));
+    }
+    return ids;
+}
+
 QStringList ListDatabase(TAdoChannel& channel) {
     QStringList lines;
     lines << QStringLiteral("Learners:");

@@ -59,3 +59,5 @@ QStringList ListDatabase(TAdoChannel& channel);
 
 // The learner ids and book ids of the database.
 QList<int> LearnerIDs(TAdoChannel& channel);
+// The ids of the books in the book store.
+QList<int> BookIDs(TAdoChannel& channel);

@@ -49,10 +49,26 @@ bool ReadCsvRecord(const QString& text, qsizetype* pos, QStringList* fields) {
     return true;
 }
 
+// A header names the columns: two or more fields, every one a column's name. A row of the
+// book has a word with its spelling or translation, which name no column, so 字 or 词 alone
+// in the first field is a word like any other.
 bool IsHeader(const QStringList& fields) {
-    static const QSet<QString> names = {QStringLiteral("word"), QStringLiteral("word_name"),
-                                        QStringLiteral("字"), QStringLiteral("词")};
-    return !fields.isEmpty() && names.contains(fields.first().trimmed().toLower());
+    static const QSet<QString> names = {
+        QStringLiteral("word"),         QStringLiteral("word_name"),   QStringLiteral("phonetic"),
+        QStringLiteral("symbol"),       QStringLiteral("word_symbol"), QStringLiteral("pinyin"),
+        QStringLiteral("translation"),  QStringLiteral("word_trans"),  QStringLiteral("example"),
+        QStringLiteral("word_example"), QStringLiteral("字"),          QStringLiteral("词"),
+        QStringLiteral("拼音"),         QStringLiteral("注音"),        QStringLiteral("释义"),
+        QStringLiteral("翻译"),         QStringLiteral("例句")};
+    qsizetype named = 0;
+    for (const QString& field : fields) {
+        const QString name = field.trimmed().toLower();
+        if (!name.isEmpty() && !names.contains(name)) {
+            return false;
+        }
+        named += name.isEmpty() ? 0 : 1;
+    }
+    return named >= 2;
 }
 
 bool HasControl(const QString& s) {

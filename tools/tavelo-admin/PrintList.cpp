@@ -4,7 +4,13 @@
 #include "Business.h"
 #include "Channels.h"
 #include "ReportDM.h"
+#include "platform/Files.h"
 #include "report/ReportPainter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -40,6 +46,45 @@ bool TakeNumber(QStringList& args, const QString& key, int min, int max, int* va
     return true;
 }
 
+// The report replaces an existing file only when that is a PDF, and never the database,
+// however it is reached (a link, another name for the same file). *real is where to write.
+bool CheckTarget(const QString& target, const QString& database, QString* real, QString* error) {
+    const QFileInfo info(target);
+    if (!database.isEmpty() && SameFile(target, database)) {
+        *error = QStringLiteral("%1 is the database; nothing was written").arg(target);
+        return false;
+    }
+    *real = info.absoluteFilePath();
+    if (!info.exists()) {
+        return true;
+    }
+    QFile existing(target);
+    if (!info.isFile() || !existing.open(QIODevice::ReadOnly) ||
+        !existing.read(5).startsWith("%PDF-")) {
+        *error = QStringLiteral("%1 exists and is not a PDF; it was left as it is").arg(target);
+        return false;
+    }
+    *real = info.canonicalFilePath(); // through a link, the file it points to is replaced
+    return true;
+}
+
+// Written under a temporary name beside the target and renamed when complete, so the old
+// file stays whole until the new one is.
+bool WritePdf(const TPreparedReport& report, const QString& target, QString* error) {
+    const QFileInfo info(target);
+    const QString partial = info.dir().filePath(
+        QStringLiteral(".%1.%2.part").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
+    if (!ExportPdf(report, partial, error) || !SyncFile(partial) || !ReplaceFile(partial, target)) {
+        QFile::remove(partial);
+        if (error->isEmpty()) {
+            *error = QStringLiteral("%1 cannot be written").arg(target);
+        }
+        return false;
+    }
+    SyncFolder(info.absolutePath());
+    return true;
+}
+
 } // namespace
 
 bool PrintList(TAdoChannel& channel, const TPrintListOptions& options, TPrintListResult* result,
@@ -58,6 +103,10 @@ bool PrintList(TAdoChannel& channel, const TPrintListOptions& options, TPrintLis
         *error = QStringLiteral("the word list of learner %1 cannot be read").arg(user.ID);
         return false;
     }
+    QString target;
+    if (!CheckTarget(options.pdf, channel.DatabasePath(), &target, error)) {
+        return false;
+    }
     TReportDataSet dataSet;
     CopyWordList(*list, dataSet);
     list->Close();
@@ -70,7 +119,7 @@ bool PrintList(TAdoChannel& channel, const TPrintListOptions& options, TPrintLis
     report.PaperType = user.Config.PaperType;
     report.DataSet = &dataSet;
     report.BuildReport();
-    if (!ExportPdf(report.frReport1.Prepared(), options.pdf, error)) {
+    if (!WritePdf(report.frReport1.Prepared(), target, error)) {
         return false;
     }
     result->words = dataSet.RecordCount();

@@ -97,10 +97,6 @@ bool Run(const QString& program, const QStringList& args, QString* error) {
 
 bool PackSounds(const QString& source, const QString& mp3Dir, int* packed, QString* error) {
     *packed = 0;
-    if (!QDir().mkpath(mp3Dir)) {
-        *error = QStringLiteral("cannot create %1").arg(mp3Dir);
-        return false;
-    }
     QStringList files;
     const QFileInfo info(source);
     if (info.isDir()) {
@@ -112,6 +108,24 @@ bool PackSounds(const QString& source, const QString& mp3Dir, int* packed, QStri
         files << source;
     } else {
         *error = QStringLiteral("%1 does not exist").arg(source);
+        return false;
+    }
+    // Every file is checked before any is packed: a run that refuses stores nothing.
+    for (const QString& file : files) {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly)) {
+            *error = QStringLiteral("cannot read %1: %2").arg(file, f.errorString());
+            return false;
+        }
+        const QByteArray bytes = f.readAll();
+        if (!IsMp3(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                             static_cast<std::size_t>(bytes.size())))) {
+            *error = QStringLiteral("%1 is not an MP3 recording; nothing was stored").arg(file);
+            return false;
+        }
+    }
+    if (!QDir().mkpath(mp3Dir)) {
+        *error = QStringLiteral("cannot create %1").arg(mp3Dir);
         return false;
     }
     TStaging staging;

@@ -1,11 +1,13 @@
 // tavelo-admin: sets up and inspects a Tavelo database without touching SQL.
 #include "AdminOps.h"
+#include "Backup.h"
 #include "BackupCommands.h"
 #include "Console.h"
 #include "PrintList.h"
 
 #include "Channels.h"
 #include "Errors.h"
+#include "platform/InstanceLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,7 +29,10 @@ const char kUsage[] =
     "        subscribe the learner to them\n"
     "  import-book FILE [--name NAME]\n"
     "        add a book from a UTF-8 TSV or CSV file with the columns word, phonetic\n"
-    "        spelling, translation, example (a first row may name them)\n"
+    "        spelling, translation, example. A first row is taken as a header only when\n"
+    "        it has two or more fields and every one is a column name (word, phonetic,\n"
+    "        symbol, translation, example, or 字, 词, 拼音, 注音, 释义, 翻译, 例句);\n"
+    "        a word with its spelling or translation is never one\n"
     "  subscribe LEARNER_ID BOOK_ID\n"
     "        subscribe a learner to a book: all its words become due\n"
     "  list  show learners, books and subscriptions\n"
@@ -43,7 +48,10 @@ const char kUsage[] =
     "        write the learner's words with ability <= N (4) and passes >= M (1) as a\n"
     "        word-list report in PDF, with the learner's print settings\n"
     "\n"
-    "init --demo also records the demo words unless --no-speak is given.\n";
+    "init --demo also records the demo words unless --no-speak is given.\n"
+    "import-book, subscribe and restore change the database: they take the lock\n"
+    "FILE.lock beside it and refuse while Tavelo (of any user or session) or another of\n"
+    "them holds it. Every refusal exits with 1 and changes nothing.\n";
 
 int Fail(const QString& message) {
     Err() << "tavelo-admin: " << message << Qt::endl;
@@ -98,6 +106,10 @@ bool OpenExisting(TAdoChannel& channel, const QString& db, QString* error) {
 }
 
 int Run(QStringList args) {
+    if (const qsizetype at = args.indexOf(QStringLiteral("--db"));
+        at >= 0 && args.value(at + 1).isEmpty()) {
+        return Fail(QStringLiteral("--db needs a FILE; an empty name is no database"));
+    }
     QString db = TakeOption(args, QStringLiteral("--db"));
     if (db.isEmpty()) {
         db = QDir(QCoreApplication::applicationDirPath())
@@ -153,7 +165,8 @@ int Run(QStringList args) {
             name = QFileInfo(args.first()).completeBaseName();
         }
         int bookID = 0;
-        if (!OpenExisting(channel, db, &error) ||
+        TInstanceLock lock; // held to the end by every command that changes the database
+        if (!LockDatabase(lock, db, &error) || !OpenExisting(channel, db, &error) ||
             !ImportBook(channel, args.first(), name.trimmed(), &bookID, &error)) {
             return Fail(error);
         }
@@ -168,7 +181,9 @@ int Run(QStringList args) {
         if (args.size() != 2 || !okUser || !okBook) {
             return Fail(QStringLiteral("subscribe needs LEARNER_ID BOOK_ID"));
         }
-        if (!OpenExisting(channel, db, &error) || !SubscribeBook(channel, user, book, &error)) {
+        TInstanceLock lock;
+        if (!LockDatabase(lock, db, &error) || !OpenExisting(channel, db, &error) ||
+            !SubscribeBook(channel, user, book, &error)) {
             return Fail(error);
         }
         Out() << "learner " << user << " subscribed to book " << book << Qt::endl;
@@ -198,12 +213,17 @@ int Run(QStringList args) {
     if (command == QLatin1String("speak")) {
         bool ok = args.isEmpty();
         const int book = args.isEmpty() ? 0 : args.first().toInt(&ok);
-        if (!ok || args.size() > 1) {
-            return Fail(QStringLiteral("speak takes an optional BOOK_ID"));
+        if (!ok || args.size() > 1 || (!args.isEmpty() && book <= 0)) {
+            return Fail(QStringLiteral("speak takes an optional BOOK_ID (a number above 0)"));
+        }
+        if (!OpenExisting(channel, db, &error)) {
+            return Fail(error);
+        }
+        if (book > 0 && !BookIDs(channel).contains(book)) {
+            return Fail(QStringLiteral("there is no book %1").arg(book));
         }
         int made = 0;
-        if (!OpenExisting(channel, db, &error) ||
-            !SpeakBook(channel, book, SoundDir(db), &made, &error)) {
+        if (!SpeakBook(channel, book, SoundDir(db), &made, &error)) {
             return Fail(error);
         }
         Out() << made << " recordings made in " << SoundDir(db) << Qt::endl;

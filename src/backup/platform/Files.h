@@ -13,3 +13,5 @@ bool SyncFolder(const QString& path);
 bool ReplaceFile(const QString& from, const QString& to);
 // Whether a process with this id runs (a temporary file of a dead one can go).
 bool ProcessRuns(qint64 pid);
+// Whether two paths name the same file (the same device and inode, through links).
+bool SameFile(const QString& a, const QString& b);

@@ -38,3 +38,22 @@ bool ProcessRuns(qint64 pid) {
     CloseHandle(h);
     return running;
 }
+
+// The volume serial number and file index, as device and inode elsewhere.
+bool SameFile(const QString& a, const QString& b) {
+    const auto id = [](const QString& path, BY_HANDLE_FILE_INFORMATION* info) {
+        HANDLE h = CreateFileW(Wide(path).c_str(), 0,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        const bool ok = GetFileInformationByHandle(h, info) != 0;
+        CloseHandle(h);
+        return ok;
+    };
+    BY_HANDLE_FILE_INFORMATION ia{};
+    BY_HANDLE_FILE_INFORMATION ib{};
+    return id(a, &ia) && id(b, &ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}

@@ -13,7 +13,12 @@ public:
 
     // False when another process holds the marker.
     bool Acquire(const QString& name);
+    // Locks the file at path (created when missing) instead of a named marker, for every
+    // process that opens it, whoever runs it. False when another process holds it, or when
+    // the file can neither be made nor opened (*opened false then).
+    bool AcquireFile(const QString& path, bool* opened = nullptr);
 
 private:
     long long handle_ = -1;
+    long long fileHandle_ = -1;
 };
