@@ -66,6 +66,7 @@ class DesktopTest(EndToEnd):
         """The fake desktop service, and a function returning its calls so far."""
         proc = subprocess.Popen([sys.executable, os.path.join(os.path.dirname(__file__), "fake_desktop.py"), service],
                                 env=self.display.env, stdout=subprocess.PIPE, text=True)
+        self.addCleanup(proc.wait)
         self.addCleanup(proc.kill)
         os.set_blocking(proc.stdout.fileno(), False)
         calls = []

@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""Desktop services on a private session bus, as their documented D-Bus interfaces describe them:
-the GlobalShortcuts portal (`portal`) and a StatusNotifierItem watcher with a host (`watcher`).
-Every call is printed as one JSON line; SIGUSR1 makes the portal report its first bound shortcut
-as activated. The bus is the one in DBUS_SESSION_BUS_ADDRESS."""
+"""Desktop services on the session bus of DBUS_SESSION_BUS_ADDRESS, after their documented D-Bus
+interfaces: the GlobalShortcuts portal (`portal`; SIGUSR1 activates its first bound shortcut) or a
+StatusNotifierItem watcher with a host (`watcher`). Each call is printed as a JSON line."""
 import json
 import signal
 import sys
@@ -12,10 +11,11 @@ import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
-DESKTOP = "/org/freedesktop/portal/desktop"
-SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
-WATCHER = "org.kde.StatusNotifierWatcher"
-PROPERTIES = "org.freedesktop.DBus.Properties"
+DESKTOP, SHORTCUTS = "/org/freedesktop/portal/desktop", "org.freedesktop.portal.GlobalShortcuts"
+PROPS, WATCHER = "org.freedesktop.DBus.Properties", "org.kde.StatusNotifierWatcher"
+PROPERTIES = {SHORTCUTS: {"version": dbus.UInt32(1)},
+              WATCHER: {"RegisteredStatusNotifierItems": dbus.Array([], "s"), "IsStatusNotifierHostRegistered": True,
+                        "ProtocolVersion": dbus.Int32(0)}}
 
 
 def log(**entry):
@@ -28,20 +28,17 @@ class Request(dbus.service.Object):
         pass
 
 
-class Portal(dbus.service.Object):
-    bound = None  # (session, shortcut id)
+class Service(dbus.service.Object):
+    bound = None
 
     def answer(self, sender, token, results):
-        path = "%s/request/%s/%s" % (DESKTOP, sender[1:].replace(".", "_"), token)
-        request = Request(self.connection, path)
-        GLib.timeout_add(50, lambda: request.Response(dbus.UInt32(0), dbus.Dictionary(results, signature="sv")))
-        return dbus.ObjectPath(path)
+        request = Request(self.connection, "%s/request/%s/%s" % (DESKTOP, sender[1:].replace(".", "_"), token))
+        GLib.timeout_add(50, lambda: request.Response(0, dbus.Dictionary(results, signature="sv")))
+        return request.__dbus_object_path__
 
-    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
+    @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
-        if interface == SHORTCUTS and name == "version":
-            return dbus.UInt32(1)
-        raise dbus.exceptions.DBusException(name, name="org.freedesktop.DBus.Error.UnknownProperty")
+        return PROPERTIES[interface][name]
 
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
     def CreateSession(self, options, sender):
@@ -51,64 +48,37 @@ class Portal(dbus.service.Object):
 
     @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent, options, sender):
-        log(call="BindShortcuts", session=str(session),
-            shortcuts=[[str(i), {str(k): str(v) for k, v in p.items()}] for i, p in shortcuts])
-        if shortcuts and Portal.bound is None:
-            Portal.bound = (session, shortcuts[0][0])
+        log(call="BindShortcuts", session=session, shortcuts=[[i, dict(p)] for i, p in shortcuts])
+        Service.bound = Service.bound or (session, shortcuts[0][0])
         return self.answer(sender, options["handle_token"], {"shortcuts": shortcuts})
 
     @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
     def Activated(self, session, shortcut, timestamp, options):
         pass
 
-
-class Watcher(dbus.service.Object):
+    # Qt reads the watcher's properties through its introspection.
     @dbus.service.method("org.freedesktop.DBus.Introspectable", out_signature="s")
     def Introspect(self):
-        return """<node><interface name="org.kde.StatusNotifierWatcher">
-<method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
-<method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
-<property name="RegisteredStatusNotifierItems" type="as" access="read"/>
-<property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-<property name="ProtocolVersion" type="i" access="read"/>
-</interface></node>"""
-
-    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        return self.GetAll(interface)[name]
-
-    @dbus.service.method(PROPERTIES, in_signature="s", out_signature="a{sv}")
-    def GetAll(self, interface):
-        return {"RegisteredStatusNotifierItems": dbus.Array([], signature="s"),
-                "IsStatusNotifierHostRegistered": True, "ProtocolVersion": dbus.Int32(0)}
-
-    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
-    def RegisterStatusNotifierItem(self, service, sender):
-        log(call="RegisterStatusNotifierItem", service=str(service), sender=str(sender))
+        return '<node><interface name="%s"><method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/>' \
+               '</method>%s</interface></node>' % (WATCHER, "".join(
+                   '<property name="%s" type="%s" access="read"/>' % (n, t) for n, t in (
+                       ("RegisteredStatusNotifierItems", "as"), ("IsStatusNotifierHostRegistered", "b"),
+                       ("ProtocolVersion", "i"))))
 
     @dbus.service.method(WATCHER, in_signature="s")
-    def RegisterStatusNotifierHost(self, service):
-        pass
+    def RegisterStatusNotifierItem(self, service):
+        log(call="RegisterStatusNotifierItem", service=service)
 
 
 def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
-    kept = []
-    if "portal" in sys.argv[1:]:
-        kept.append(dbus.service.BusName("org.freedesktop.portal.Desktop", bus))
-        portal = Portal(bus, DESKTOP)
-
-        def activate():
-            if Portal.bound:
-                portal.Activated(Portal.bound[0], Portal.bound[1], dbus.UInt64(0), dbus.Dictionary({}, signature="sv"))
-                log(call="Activated")
-            return True
-        GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, activate)
-    if "watcher" in sys.argv[1:]:
-        kept.append(dbus.service.BusName(WATCHER, bus))
-        Watcher(bus, "/StatusNotifierWatcher")
-    log(call="ready")
+    portal = sys.argv[1] == "portal"
+    name = dbus.service.BusName("org.freedesktop.portal.Desktop" if portal else WATCHER, bus)
+    service = Service(bus, DESKTOP if portal else "/StatusNotifierWatcher")
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, lambda: service.Activated(
+        Service.bound[0], Service.bound[1], dbus.UInt64(0), dbus.Dictionary({}, signature="sv")) or True)
+    log(call="ready", name=str(name.get_name()))
     GLib.MainLoop().run()
 
 
