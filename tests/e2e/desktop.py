@@ -24,14 +24,6 @@ def wait_for(predicate, timeout=10.0, step=0.05):
     return predicate()
 
 
-def private_bus(env):
-    """A session bus of its own: the program finds exactly the desktop services a test puts there."""
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE,
-                           stderr=subprocess.DEVNULL, text=True)
-    env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-    return bus
-
-
 class Display:
     """A private X server for one test, with a window manager (openbox) as on a learner's desktop
     and optionally an XEmbed tray (trayer)."""
@@ -57,7 +49,10 @@ class Display:
         self.env = dict(os.environ, DISPLAY=self.name, XDG_RUNTIME_DIR=self.runtime,
                         QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
         self.env.pop("WAYLAND_DISPLAY", None)
-        self.bus = private_bus(self.env)
+        # A session bus of its own: the program finds exactly the desktop services a test puts there.
+        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus.stdout.readline().strip()
         self.wm = None
         if wm:
             command = ["openbox", "--sm-disable"]

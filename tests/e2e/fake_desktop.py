@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""Desktop services on the session bus of DBUS_SESSION_BUS_ADDRESS, after their documented D-Bus
-interfaces: the GlobalShortcuts portal (`portal`; SIGUSR1 activates its first bound shortcut) or a
-StatusNotifierItem watcher with a host (`watcher`). Each call is printed as a JSON line."""
+"""The GlobalShortcuts portal (`portal`; SIGUSR1 activates the first bound shortcut) or a StatusNotifierItem
+watcher with a host (`watcher`) after their documented D-Bus interfaces; each call printed as a JSON line."""
 import json
 import signal
 import sys

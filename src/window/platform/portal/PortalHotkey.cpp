@@ -15,6 +15,8 @@ const QString kShortcutId = QStringLiteral("show-hide");
 const QString kPreferredTrigger = QStringLiteral("SHIFT+grave");
 const QString kDescription = QStringLiteral("显示或隐藏背词窗口");
 constexpr int kDetectTimeout = 2000;
+// The name of the program's desktop entry (tavelo.desktop).
+const QString kAppId = QStringLiteral("tavelo");
 
 // One entry of BindShortcuts' a(sa{sv}).
 struct TPortalShortcut {
@@ -157,6 +159,14 @@ std::unique_ptr<IHotkey> MakePortalHotkey() {
     if (!bus.isConnected()) {
         return nullptr;
     }
+    // A program outside a sandbox shows the portal no app id, and desktops that keep shortcuts
+    // per program (KDE) want one: portals from 1.19 take it from the host registry, before any
+    // other portal call. Older portals refuse the call; the binding then goes on without it.
+    QDBusMessage registry = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.host.portal.Registry"),
+        QStringLiteral("Register"));
+    registry << kAppId << QVariantMap();
+    bus.call(registry, QDBus::Block, kDetectTimeout);
     QDBusMessage get = QDBusMessage::createMethodCall(
         kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kInterface << QStringLiteral("version");
