@@ -6,6 +6,7 @@
 #include "Prompts.h"
 #include "Recitefrm.h"
 #include "Setupfrm.h"
+#include "SingleInstance.h"
 #include "StartUp.h"
 #include "Translations.h"
 #include "platform/InstanceLock.h"
@@ -13,6 +14,21 @@
 #include <QDir>
 #include <QTimer>
 #include <memory>
+
+namespace {
+
+// A second start: the running copy shows its word window; exit 1 when it does not answer.
+int ShowRunningInstance(const QString& name) {
+    if (AskRunningInstanceToShow(name)) {
+        return 0;
+    }
+    InstallWidgetPrompts();
+    ShowMessageBox({QStringLiteral("背词程序已在运行，但没有应答。请稍后再试，或结束它再启动。"),
+                    QStringLiteral("提示")});
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Under a Wayland session run through XWayland: staying above other windows, placing the
@@ -26,9 +42,13 @@ int main(int argc, char** argv) {
     InstallQtTranslations();
 
     TInstanceLock lock;
+    // --- single instance: a second start shows the running copy's word window ---
     if (!lock.Acquire(QStringLiteral("Tavelo"))) {
-        return 0; // a copy runs already: no window, no message
+        return ShowRunningInstance(QStringLiteral("Tavelo"));
     }
+    TInstanceServer instanceServer;
+    instanceServer.Listen(QStringLiteral("Tavelo")); // without it a second start says so
+    // --- end single instance ---
     InstallWidgetPrompts();
 
     // The executable's own folder (links resolved), never the working directory.
@@ -46,6 +66,7 @@ int main(int argc, char** argv) {
     window.SetSetupDialog(OpenSetupDialog);
     window.SetPrintDialog(OpenPrintDialog);
     window.show();
+    instanceServer.SetShowHandler([&window] { window.mmiStartClick(); }); // as the tray's "背词"
     // The day's copy of the database, once the window is up; off the GUI thread, through the
     // engine's connection. Declared after the window, so a running copy stops before the
     // window closes that connection.

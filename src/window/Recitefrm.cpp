@@ -3,6 +3,7 @@
 #include "Colors.h"
 #include "Frame.h"
 #include "Messages.h"
+#include "Prompts.h"
 #include "TextRules.h"
 #include "TrayIcon.h"
 
@@ -20,6 +21,7 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -32,6 +34,11 @@ constexpr int kFocusDelay = 500;
 // The start values of the display settings, for a database without learners.
 constexpr int kStartFontSize = 24;
 constexpr int kStartTransFontSize = 14;
+
+const QString kHotkeyCaption = QStringLiteral("提示");
+const QString kHotkeyRefused =
+    QStringLiteral("快捷键 Shift+~（数字键 1 左边的键）无法使用：它已被其他程序占用，"
+                   "或键盘上没有这个键。\n请单击托盘图标，或再次启动本程序，来显示背词窗口。");
 
 QFont SongFont(int pixelHeight) {
     QFont font;
@@ -152,6 +159,12 @@ void TfrmRecite::FormCreate(TReciteSetup setup) {
     backdrop_ = std::make_unique<TfrmDesktop>(engine_, this);
     PicturePath.clear();
 
+    // The learner hears once that the hotkey cannot be had, and what reaches the window instead.
+    platform_.hotkey->SetRefusedHandler([this, told = false]() mutable {
+        if (!std::exchange(told, true)) {
+            QTimer::singleShot(0, this, [] { ShowMessageBox({kHotkeyRefused, kHotkeyCaption}); });
+        }
+    });
     platform_.hotkey->Claim([this] { HotkeyPress(); });
 
     const QString temp = engine_->FilePath(QStringLiteral("temp"));

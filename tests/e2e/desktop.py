@@ -49,6 +49,10 @@ class Display:
         self.env = dict(os.environ, DISPLAY=self.name, XDG_RUNTIME_DIR=self.runtime,
                         QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
         self.env.pop("WAYLAND_DISPLAY", None)
+        # A session bus of its own: the program finds exactly the desktop services a test puts there.
+        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus.stdout.readline().strip()
         self.wm = None
         if wm:
             command = ["openbox", "--sm-disable"]
@@ -115,7 +119,7 @@ class Display:
         return p, (window[0] if window else None)
 
     def close(self):
-        for p in (self.tray, self.wm, self.xvfb):
+        for p in (self.tray, self.wm, self.bus, self.xvfb):
             if p is not None:
                 p.terminate()
                 try:

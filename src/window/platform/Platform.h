@@ -15,6 +15,21 @@ public:
     // (another program holds it, or there is no display): the hotkey then has no effect.
     virtual bool Claim(std::function<void()> onPressed) = 0;
     virtual void Release() = 0;
+    // Told whenever the key cannot be had for a reason the learner should hear of: another
+    // program holds it, the keyboard has no key left of 1, or the desktop refused the binding;
+    // also later, when a new keyboard layout takes the key away. Not told when the system
+    // offers no global keys at all (no display).
+    void SetRefusedHandler(std::function<void()> onRefused) { onRefused_ = std::move(onRefused); }
+
+protected:
+    void TellRefused() const {
+        if (onRefused_) {
+            onRefused_();
+        }
+    }
+
+private:
+    std::function<void()> onRefused_;
 };
 
 // A left button press and release, as if the learner clicked at a point of the screen, with

@@ -1,13 +1,17 @@
 #include "../Platform.h"
+#include "../portal/PortalHotkey.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QTimer>
 #include <array>
+#include <cstring>
 
 #include <xcb/xcb.h>
 
 // Xlib last: its macros (None, Bool, KeyPress, ...) would clash with Qt's names.
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -53,8 +57,39 @@ int CatchGrabError(Display*, XErrorEvent* error) {
     return 0;
 }
 
+// The key left of 1 by its place on the keyboard (the XKB key name TLDE), whatever symbol
+// the layout puts on it; 0 when the keyboard has no such key.
+KeyCode KeyLeftOfOne(Display* display) {
+    XkbDescPtr keyboard = XkbGetMap(display, 0, XkbUseCoreKbd);
+    if (keyboard == nullptr) {
+        return 0;
+    }
+    KeyCode found = 0;
+    if (XkbGetNames(display, XkbKeyNamesMask, keyboard) == Success && keyboard->names != nullptr &&
+        keyboard->names->keys != nullptr) {
+        for (int code = keyboard->min_key_code; code <= keyboard->max_key_code && found == 0;
+             ++code) {
+            if (std::memcmp(keyboard->names->keys[code].name, "TLDE", XkbKeyNameLength) == 0) {
+                found = static_cast<KeyCode>(code);
+            }
+        }
+    }
+    XkbFreeKeyboard(keyboard, 0, True);
+    return found;
+}
+
 class TX11Hotkey : public IHotkey, public QAbstractNativeEventFilter {
 public:
+    TX11Hotkey() {
+        // A new keyboard or layout may move the key: claimed again once the changes settle.
+        regrab_.setSingleShot(true);
+        regrab_.setInterval(100);
+        QObject::connect(&regrab_, &QTimer::timeout, [this] {
+            if (onPressed_ && !Grab()) {
+                TellRefused();
+            }
+        });
+    }
     ~TX11Hotkey() override { Release(); }
 
     bool Claim(std::function<void()> onPressed) override {
@@ -63,9 +98,66 @@ public:
         if (display_ == nullptr) {
             return false;
         }
-        keycode_ = XKeysymToKeycode(display_, XK_grave);
+        int opcode = 0;
+        int errorBase = 0;
+        int major = XkbMajorVersion;
+        int minor = XkbMinorVersion;
+        if (!XkbQueryExtension(display_, &opcode, &xkbEventBase_, &errorBase, &major, &minor)) {
+            xkbEventBase_ = -1;
+        }
+        onPressed_ = std::move(onPressed);
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        if (!Grab()) {
+            TellRefused();
+            return false;
+        }
+        return true;
+    }
+
+    void Release() override {
+        if (display_ == nullptr) {
+            return;
+        }
+        regrab_.stop();
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+        Ungrab();
+        XFlush(display_);
+        display_ = nullptr;
+        onPressed_ = nullptr;
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType != "xcb_generic_event_t") {
+            return false;
+        }
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        const int type = event->response_type & 0x7f;
+        if (type == XCB_MAPPING_NOTIFY ||
+            (xkbEventBase_ >= 0 && type == xkbEventBase_ &&
+             (event->pad0 == XkbNewKeyboardNotify || event->pad0 == XkbMapNotify))) {
+            regrab_.start();
+            return false; // Qt reads the new keymap too
+        }
+        if (type != XCB_KEY_PRESS) {
+            return false;
+        }
+        const auto* key = static_cast<const xcb_key_press_event_t*>(message);
+        if (keycode_ == 0 || key->detail != keycode_ || key->event != root_) {
+            return false;
+        }
+        if (onPressed_) {
+            onPressed_();
+        }
+        return true;
+    }
+
+private:
+    // Grabs Shift + the key left of 1 with the Num Lock and Caps Lock variants, in place of
+    // an earlier grab; false when there is no such key or another client holds it.
+    bool Grab() {
+        Ungrab();
+        keycode_ = KeyLeftOfOne(display_);
         if (keycode_ == 0) {
-            display_ = nullptr;
             return false;
         }
         root_ = XDefaultRootWindow(display_);
@@ -83,54 +175,28 @@ public:
         XSetErrorHandler(previous);
         if (grabRefused) {
             Ungrab();
-            display_ = nullptr;
             return false;
         }
-        onPressed_ = std::move(onPressed);
-        QCoreApplication::instance()->installNativeEventFilter(this);
         return true;
     }
 
-    void Release() override {
-        if (display_ == nullptr) {
+    void Ungrab() {
+        if (keycode_ == 0) {
             return;
         }
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-        Ungrab();
-        XFlush(display_);
-        display_ = nullptr;
-    }
-
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-        if (eventType != "xcb_generic_event_t") {
-            return false;
-        }
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_KEY_PRESS) {
-            return false;
-        }
-        const auto* key = static_cast<const xcb_key_press_event_t*>(message);
-        if (key->detail != keycode_ || key->event != root_) {
-            return false;
-        }
-        if (onPressed_) {
-            onPressed_();
-        }
-        return true;
-    }
-
-private:
-    void Ungrab() {
         for (unsigned m : modifiers_) {
             XUngrabKey(display_, keycode_, m, root_);
         }
+        keycode_ = 0;
     }
 
     Display* display_ = nullptr;
+    int xkbEventBase_ = -1;
     KeyCode keycode_ = 0;
     Window root_ = 0;
     std::array<unsigned, 4> modifiers_{};
     std::function<void()> onPressed_;
+    QTimer regrab_;
 };
 
 // The child of the root window that holds a window: the window itself, or the frame a
@@ -199,7 +265,11 @@ public:
 
 } // namespace
 
+// The desktop's global shortcut service where the session offers one, else the X11 grab.
 std::unique_ptr<IHotkey> MakeSystemHotkey() {
+    if (std::unique_ptr<IHotkey> portal = MakePortalHotkey()) {
+        return portal;
+    }
     return std::make_unique<TX11Hotkey>();
 }
 
