@@ -73,6 +73,7 @@ TAdoChannel::TAdoChannel() : busyTimeoutMs_(kBusyTimeoutMs) {}
 
 TAdoChannel::~TAdoChannel() {
     Disconnect();
+    CloseJournal();
 }
 
 void TAdoChannel::Disconnect() {
@@ -237,82 +238,6 @@ void TAdoChannel::Rollback() {
     RunControl("rollback");
 }
 
-namespace {
-
-// Failures that pass: the file is held by another program, or the disk or the file refuses
-// writes for now. Anything else would fail again on every attempt.
-bool TransientFailure(int code) {
-    switch (code & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_FULL:
-    case SQLITE_IOERR:
-    case SQLITE_READONLY:
-    case SQLITE_CANTOPEN:
-    case SQLITE_PROTOCOL:
-    case SQLITE_NOMEM:
-    case SQLITE_PERM:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
-bool TAdoChannel::ExecuteKept(const QString& sql) {
-    kept_ << sql;
-    return FlushKept();
-}
-
-bool TAdoChannel::FlushKept(int waitMs) {
-    if (kept_.isEmpty()) {
-        keptFailure_ = SQLITE_OK;
-        return true;
-    }
-    if (db_ == nullptr) {
-        keptFailure_ = SQLITE_CANTOPEN;
-        return false;
-    }
-    BeforeWrite();
-    sqlite3_busy_timeout(db_, waitMs);
-    const auto run = [this](const QString& sql) {
-        const QByteArray utf8 = sql.toUtf8();
-        return sqlite3_exec(db_, utf8.constData(), nullptr, nullptr, nullptr);
-    };
-    while (!kept_.isEmpty()) {
-        // The write lock first: a commit that finds readers waits for them with the lock
-        // held, so none can start meanwhile.
-        int code = InTransaction() ? SQLITE_ERROR : run(QStringLiteral("begin immediate"));
-        qsizetype failedAt = -1;
-        for (qsizetype i = 0; code == SQLITE_OK && i < kept_.size(); ++i) {
-            code = run(kept_[i]);
-            if (code != SQLITE_OK) {
-                failedAt = i;
-            }
-        }
-        if (code == SQLITE_OK) {
-            code = run(QStringLiteral("commit"));
-        }
-        if (code == SQLITE_OK) {
-            kept_.clear();
-            keptFailure_ = SQLITE_OK;
-            break;
-        }
-        keptFailure_ = code;
-        if (InTransaction()) {
-            run(QStringLiteral("rollback"));
-        }
-        if (failedAt >= 0 && !TransientFailure(code)) {
-            dropped_ << kept_.takeAt(failedAt);
-            continue;
-        }
-        break;
-    }
-    sqlite3_busy_timeout(db_, busyTimeoutMs_);
-    return kept_.isEmpty();
-}
-
 void TAdoChannel::SetBusyTimeout(int ms) {
     busyTimeoutMs_ = ms;
     if (db_ != nullptr) {
@@ -320,17 +245,17 @@ void TAdoChannel::SetBusyTimeout(int ms) {
     }
 }
 
-bool TAdoChannel::KeptFailureIsBusy() const {
-    const int primary = keptFailure_ & 0xff;
-    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
-}
-
-QStringList TAdoChannel::TakeDroppedWrites() {
-    return std::exchange(dropped_, {});
-}
-
 bool TAdoChannel::InTransaction() const {
     return db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
+}
+
+int TAdoChannel::LastErrorCode() const {
+    return db_ == nullptr ? SQLITE_CANTOPEN : sqlite3_extended_errcode(db_);
+}
+
+bool TAdoChannel::LastErrorIsBusy() const {
+    const int primary = LastErrorCode() & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
 QString TAdoChannel::LastError() const {
