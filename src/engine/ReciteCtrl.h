@@ -64,9 +64,10 @@ public:
     static constexpr int kKeptRetryMs = 500;
     static constexpr int kKeptRetryMaxMs = 8000;
     static constexpr int kKeptPatienceMs = 10000;
-    // How long the start of a group waits for a file another program holds, first to make
-    // the kept writes, then to read: the window answers within a tenth of a second.
-    static constexpr int kGroupFlushWaitMs = 30;
+    // How long the start of a group waits for a file another program holds: not at all to
+    // make the kept writes (the selection sees them anyway), briefly to read. With the
+    // sleeps of a loaded machine the window answers within a tenth of a second.
+    static constexpr int kGroupFlushWaitMs = 0;
     static constexpr int kGroupReadWaitMs = 50;
     // How long the end of the program waits for a held file before it keeps the writes in
     // the pending file.

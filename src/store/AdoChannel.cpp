@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 #include <utility>
 
@@ -10,6 +11,8 @@ namespace {
 
 // How long a statement waits for another process that holds the file.
 constexpr int kBusyTimeoutMs = 5000;
+// How long one sleep of a wait for the file lasts at most.
+constexpr qint64 kWaitStepMs = 10;
 
 // The value of one "key=value" entry; entries are separated by semicolons, and a value in
 // double quotes may hold semicolons (a quote inside is doubled).
@@ -110,18 +113,19 @@ bool TAdoChannel::Connect(const QString& connectionString) {
         sqlite3_close_v2(db);
         return false;
     }
-    sqlite3_busy_timeout(db, busyTimeoutMs_);
     sqlite3_extended_result_codes(db, 1);
+    db_ = db;
+    WaitForTheFile(busyTimeoutMs_);
     // Opening is lazy; reading the catalogue proves the file is a database at all.
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) !=
         SQLITE_OK) {
         sqlite3_close_v2(db);
+        db_ = nullptr;
         return false;
     }
     // A learner's whole progress fits in memory; the default 2 MB page cache would reread
     // the file on every due-word selection of a large set of books.
     sqlite3_exec(db, "pragma cache_size = -16384", nullptr, nullptr, nullptr);
-    db_ = db;
     path_ = file;
     return true;
 }
@@ -240,9 +244,36 @@ void TAdoChannel::Rollback() {
 
 void TAdoChannel::SetBusyTimeout(int ms) {
     busyTimeoutMs_ = ms;
-    if (db_ != nullptr) {
-        sqlite3_busy_timeout(db_, ms);
+    WaitForTheFile(ms);
+}
+
+// SQLite's own busy timeout sleeps in growing steps (1, 2, 5, 10 ms …); on a loaded machine
+// every sleep overshoots, and a 50 ms wait takes three times as long. This one counts the
+// time that really passed and sleeps in few steps.
+void TAdoChannel::WaitForTheFile(int ms) {
+    if (db_ == nullptr) {
+        return;
     }
+    waitMs_ = ms;
+    if (ms <= 0) {
+        sqlite3_busy_handler(db_, nullptr, nullptr);
+        return;
+    }
+    sqlite3_busy_handler(
+        db_,
+        [](void* self, int attempt) -> int {
+            auto* channel = static_cast<TAdoChannel*>(self);
+            if (attempt == 0) {
+                channel->waiting_.start();
+            }
+            const qint64 left = channel->waitMs_ - channel->waiting_.elapsed();
+            if (left <= 0) {
+                return 0;
+            }
+            sqlite3_sleep(static_cast<int>(std::min<qint64>(left, kWaitStepMs)));
+            return 1;
+        },
+        this);
 }
 
 bool TAdoChannel::InTransaction() const {

@@ -2,6 +2,7 @@
 
 #include "AdoQuery.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -95,7 +96,7 @@ public:
 
     // How long a kept write waits for the file on the caller's thread: the learner's window
     // must not freeze while a backup or another tool reads the database.
-    static constexpr int kKeptWaitMs = 60;
+    static constexpr int kKeptWaitMs = 40;
 
     // How long a statement waits for another process that holds the file (5 s by default).
     void SetBusyTimeout(int ms);
@@ -117,6 +118,7 @@ public:
 private:
     void Disconnect();
     void RunControl(const char* sql);
+    void WaitForTheFile(int ms);
 
     std::vector<std::pair<QString, std::unique_ptr<TAdoQuery>>> namedQueries_;
     std::vector<std::unique_ptr<TAdoQuery>> querySlots_;
@@ -133,6 +135,8 @@ private:
     bool journalStale_ = false; // it holds units no longer kept, or a torn line
     int keptFailure_ = 0;
     int busyTimeoutMs_;
+    int waitMs_ = 0;        // the wait now in force
+    QElapsedTimer waiting_; // since the first refusal of the statement now waiting
     sqlite3* db_ = nullptr;
     QString path_;
 };

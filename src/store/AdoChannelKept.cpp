@@ -109,7 +109,7 @@ bool TAdoChannel::FlushKept(int waitMs) {
         return false;
     }
     BeforeWrite();
-    sqlite3_busy_timeout(db_, waitMs);
+    WaitForTheFile(waitMs);
     const auto run = [this](const QString& sql) {
         const QByteArray utf8 = sql.toUtf8();
         return sqlite3_exec(db_, utf8.constData(), nullptr, nullptr, nullptr);
@@ -150,7 +150,7 @@ bool TAdoChannel::FlushKept(int waitMs) {
         }
         break;
     }
-    sqlite3_busy_timeout(db_, busyTimeoutMs_);
+    WaitForTheFile(busyTimeoutMs_);
     SyncKeptJournal();
     return kept_.isEmpty();
 }
