@@ -65,6 +65,10 @@ int main(int argc, char** argv) {
     TfrmRecite window(std::move(setup));
     window.SetSetupDialog(OpenSetupDialog);
     window.SetPrintDialog(OpenPrintDialog);
+    // The desktop's shutdown and a closed terminal end the program as "退出" does. A pass is
+    // never lost in between: it is in the database or the pending file once it is made, also
+    // when the display goes away and Qt ends the process on its own.
+    app.QuitOnSignals([&window] { window.close(); });
     window.show();
     instanceServer.SetShowHandler([&window] { window.mmiStartClick(); }); // as the tray's "背词"
     // The day's copy of the database, once the window is up; off the GUI thread, through the

@@ -1,9 +1,8 @@
-// Progress writes that could not be made at once: retried, reported once, and kept in a file
-// beside the database when the program ends before the file is free again.
+// Progress writes that could not be made at once: kept in a file beside the database the moment
+// they are made, retried, reported once, and made first by the next run when this one ends
+// before the file is free again.
 #include "ReciteCtrl.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
 
@@ -27,7 +26,6 @@ void TRecite::AfterProgressWrite() {
         KeptTimer->stop();
         keptSince_.invalidate();
         keptReported_ = false;
-        QFile::remove(PendingProgressPath());
         return;
     }
     if (!keptSince_.isValid()) {
@@ -43,12 +41,21 @@ void TRecite::AfterProgressWrite() {
     if (!KeptTimer->isActive()) {
         KeptTimer->start();
     }
+    // Passes that are neither in the database nor in the pending file live only in memory:
+    // the learner must know at once, whatever holds the file.
+    const bool onDisk = Channel->KeptJournalComplete();
     const bool busy = Channel->KeptFailureIsBusy();
-    if (keptReported_ || (busy && keptSince_.elapsed() < kKeptPatienceMs)) {
+    if (keptReported_ || (onDisk && busy && keptSince_.elapsed() < kKeptPatienceMs)) {
         return;
     }
     keptReported_ = true;
     const QString file = QString::fromLatin1(kDatabaseFileName);
+    if (!onDisk) {
+        reportError_(QStringLiteral("学习进度暂时无法保存：%1文件和%2都无法写入（%3）。"
+                                    "请不要退出程序，可以写入时会自动保存。")
+                         .arg(file, PendingProgressPath(), Channel->LastError()));
+        return;
+    }
     reportError_(busy ? QStringLiteral("学习进度暂时无法保存：%1文件被其他程序占用。"
                                        "已完成的进度不会丢失，文件可用时会自动保存。")
                             .arg(file)
@@ -57,34 +64,27 @@ void TRecite::AfterProgressWrite() {
                             .arg(file, Channel->LastError()));
 }
 
-// Writes kept from an earlier run come first, before anything of this run.
+// Writes kept by an earlier run come first, before anything of this run. From here on every
+// kept write is in the pending file before the pass that made it ends.
 void TRecite::LoadPendingProgress() {
-    QFile file(PendingProgressPath());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return;
-    }
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    file.close();
-    for (const QString& line : lines) {
-        if (IsProgressWrite(line)) { // nothing else is ever run from the file
-            Channel->Keep(line);
-        }
+    const auto opening = Channel->OpenKeptJournal(PendingProgressPath(), IsProgressWrite);
+    if (opening.setAside) {
+        // Never read: a pipe there would hold the start for ever.
+        reportError_(opening.setAsideAs.isEmpty()
+                         ? QStringLiteral("%1不是普通文件，无法使用，也无法改名。"
+                                          "数据库被占用时学习进度只能保存在内存中。")
+                               .arg(PendingProgressPath())
+                         : QStringLiteral("%1不是普通文件，已改名为%2，未读取其中内容。")
+                               .arg(PendingProgressPath(), opening.setAsideAs));
     }
     FlushProgress();
 }
 
+// The end of the program waits a while for a held file; what is still kept is in the pending
+// file already, unless the disk refused it then, so it is tried once more.
 void TRecite::SavePendingProgress() {
-    if (Channel->KeptWrites().isEmpty() || Channel->FlushKept(FinalWaitMs)) {
-        QFile::remove(PendingProgressPath());
+    if (Channel->FlushKept(FinalWaitMs) || Channel->SyncKeptJournal()) {
         return;
-    }
-    QSaveFile file(PendingProgressPath());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        file.write(Channel->KeptWrites().join(QLatin1Char('\n')).toUtf8());
-        file.write("\n");
-        if (file.commit()) {
-            return;
-        }
     }
     ReportError(QStringLiteral("有%1条学习进度未能保存：%2文件被占用或无法写入，"
                                "%3也无法写入。")

@@ -19,11 +19,18 @@ const QString kModeTexts[2] = {QStringLiteral("(生词)"), QStringLiteral("(复�
 
 TRecite::TRecite(QObject* owner, TReciteSetup setup)
     : QObject(owner), baseDir_(std::move(setup.baseDir)), clock_(std::move(setup.clock)),
-      player_(std::move(setup.player)), reportError_(std::move(setup.reportError)) {
+      player_(std::move(setup.player)), reportError_(std::move(setup.reportError)),
+      tell_(std::move(setup.tell)) {
     if (!reportError_) {
         reportError_ = [this](const QString& text) {
             QMetaObject::invokeMethod(
                 this, [text] { ReportError(text); }, Qt::QueuedConnection);
+        };
+    }
+    if (!tell_) {
+        tell_ = [this](const TMessage& message) {
+            QMetaObject::invokeMethod(
+                this, [message] { ShowMessageBox(message); }, Qt::QueuedConnection);
         };
     }
     SoundSlot = 0;
@@ -86,10 +93,11 @@ void TRecite::SetState(std::uint8_t state) {
     if (state == State) {
         return;
     }
+    const std::uint8_t from = State;
     State = state;
     switch (state) {
     case rsLoading:
-        LoadGroup();
+        LoadGroup(from);
         break;
     case rsRunning:
         StartTimer();
@@ -120,10 +128,29 @@ void TRecite::Stop() {
     Timer->stop();
 }
 
-void TRecite::LoadGroup() {
-    FlushProgress(); // the selection sees every pass made so far, where the file allows
+void TRecite::LoadGroup(std::uint8_t from) {
     TUser* user = CurrentUser();
-    Exhausted = user == nullptr || user->SelectDueWords(Words);
+    bool busy = false;
+    {
+        // The window's thread never waits long for another program: a file held against
+        // reading is told to the learner, who starts again with the same key.
+        TShortWait wait(*Channel, kGroupReadWaitMs);
+        Channel->FlushKept(kGroupFlushWaitMs);
+        AfterProgressWrite();
+        // Passes still kept count as made: the group is the one a free file would give.
+        Exhausted =
+            user == nullptr ||
+            user->SelectDueWords(Words, NewestProgress(Channel->KeptWrites(), user->ID), &busy);
+    }
+    if (busy) {
+        State = from;
+        Stopped = true;
+        tell_({QStringLiteral("%1文件正被其他程序占用，暂时无法选出要背的字。"
+                              "请稍后再按回车键开始。")
+                   .arg(QString::fromLatin1(kDatabaseFileName)),
+               QStringLiteral("提示"), TMsgButtons::Ok, TMsgIcon::Information});
+        return;
+    }
     if (!Words.Empty()) {
         AnswerPhase = true;
         WordIndex = 0;

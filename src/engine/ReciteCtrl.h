@@ -34,6 +34,8 @@ struct TReciteSetup {
     // Where a damaged sound file is reported; by default the general error report, after
     // the current event (so a modal box never opens inside a tick).
     std::function<void(const QString&)> reportError;
+    // Where a notice for the learner goes; by default a message box after the current event.
+    std::function<void(const TMessage&)> tell;
 };
 
 class TRecite : public QObject {
@@ -62,6 +64,11 @@ public:
     static constexpr int kKeptRetryMs = 500;
     static constexpr int kKeptRetryMaxMs = 8000;
     static constexpr int kKeptPatienceMs = 10000;
+    // How long the start of a group waits for a file another program holds: not at all to
+    // make the kept writes (the selection sees them anyway), briefly to read. With the
+    // sleeps of a loaded machine the window answers within a tenth of a second.
+    static constexpr int kGroupFlushWaitMs = 0;
+    static constexpr int kGroupReadWaitMs = 50;
     // How long the end of the program waits for a held file before it keeps the writes in
     // the pending file.
     int FinalWaitMs = 5000;
@@ -108,7 +115,7 @@ private:
     void StartTimer();
     void Pause();
     void Stop();
-    void LoadGroup();
+    void LoadGroup(std::uint8_t from);
     void MoveToWord(int index);
     void ShowWord();
     void ShowAnswer();
@@ -120,6 +127,7 @@ private:
     TClock clock_;
     std::unique_ptr<IPlayer> player_;
     std::function<void(const QString&)> reportError_;
+    std::function<void(const TMessage&)> tell_;
     QSet<QString> reportedSounds_;
     QElapsedTimer keptSince_;
     bool keptReported_ = false;

@@ -36,6 +36,10 @@ public:
     // Fills the list with the next group of due words; true when fewer than WordNum were
     // found (nothing more is due).
     bool SelectDueWords(TWordList& words);
+    // The same, seeing `newest` instead of the stored rows of those words (writes still kept
+    // while another program holds the file). *busy is set, and nothing selected nor paged,
+    // when the file was held against reading.
+    bool SelectDueWords(TWordList& words, const TNewestProgress& newest, bool* busy);
     TAdoQuery* OpenPrintQuery();
 
     TAdoChannel* Channel;

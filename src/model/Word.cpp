@@ -15,18 +15,24 @@ const char kSelectColumns[] =
     "(recite.book_id=%d)  and   (recite.book_id=book.book_id)   and "
     "(recite.Word_id=book.Word_id)  and ";
 
-// The learning-mode statement: due when the points lost since the last update reach the
-// ability. A rate below 1 hour per point exists only in a hand-edited database; it counts
-// as 1 so the statement never divides by zero.
-QString LearningStatement(const TUser& user, int bookID, double now, const QString& sortKey) {
-    const double rate = std::max(user.Config.Oblivion, 1) * 0.042;
-    return SqlFormat((QByteArray(kSelectColumns) +
-                      " ((%f - update_date)/%f>=Ability) and (Ability<%d)  order by %s")
-                         .constData(),
-                     {user.ID, bookID, now, rate, user.Config.UpperLimit, sortKey});
+// A number as the statements write it: what the database compares with.
+double Literal(double value) {
+    return SqlFormat("%f", {value}).toDouble();
 }
 
-QString ReviewStatement(const TUser& user, int bookID, double now, const QString& sortKey) {
+// The learning-mode condition: due when the points lost since the last update reach the
+// ability. A rate below 1 hour per point exists only in a hand-edited database; it counts
+// as 1 so the statement never divides by zero.
+double LearningRate(const TUser& user) {
+    return std::max(user.Config.Oblivion, 1) * 0.042;
+}
+
+QString LearningCondition(const TUser& user, double now) {
+    return SqlFormat(" ((%f - update_date)/%f>=Ability) and (Ability<%d)",
+                     {now, LearningRate(user), user.Config.UpperLimit});
+}
+
+QString ReviewCondition(const TUser& user, double now) {
     const TConfig& c = user.Config;
     QString condition =
         SqlFormat(c.RoundCompare ? "WORD_ROUND >= %d" : "WORD_ROUND <= %d", {c.RoundNumber});
@@ -38,8 +44,39 @@ QString ReviewStatement(const TUser& user, int bookID, double now, const QString
             QStringLiteral(" and ") + SqlFormat("%f <= update_date and update_date < %f",
                                                 {today + c.StartDay, today + c.EndDay + 1});
     }
-    return SqlFormat((QByteArray(kSelectColumns) + "(%s)  order by %s").constData(),
-                     {user.ID, bookID, condition, sortKey});
+    return QLatin1Char('(') + condition + QLatin1Char(')');
+}
+
+// The condition of either statement, computed as the database computes it from the same
+// literals: for the words whose newest progress is not yet in the file.
+bool Selectable(const TUser& user, double now, const TProgressRow& row) {
+    const TConfig& c = user.Config;
+    if (!user.ReviewMode) {
+        return (Literal(now) - row.UpdateDate) / Literal(LearningRate(user)) >= row.Ability &&
+               row.Ability < c.UpperLimit;
+    }
+    if (c.RoundCompare ? row.WordRound < c.RoundNumber : row.WordRound > c.RoundNumber) {
+        return false;
+    }
+    if (row.Ability < c.FloorAbility || row.Ability > c.CeilingAbility) {
+        return false;
+    }
+    const double today = DateOf(now);
+    return !c.RestrictTime || (Literal(today + c.StartDay) <= row.UpdateDate &&
+                               row.UpdateDate < Literal(today + c.EndDay + 1));
+}
+
+// The system's statement; with newer progress kept for some words, those words are read
+// whatever their stored values, and judged by the newer ones.
+QString Statement(const TUser& user, int bookID, double now, const QString& sortKey,
+                  const QString& newerIDs) {
+    QString condition = user.ReviewMode ? ReviewCondition(user, now) : LearningCondition(user, now);
+    if (!newerIDs.isEmpty()) {
+        condition = QLatin1Char('(') + condition + QStringLiteral(" or recite.Word_id in (") +
+                    newerIDs + QStringLiteral("))");
+    }
+    return SqlFormat(kSelectColumns, {user.ID, bookID}) + condition +
+           QStringLiteral("  order by ") + sortKey;
 }
 
 } // namespace
@@ -68,40 +105,97 @@ void TWord::Save() {
 }
 
 bool IsProgressWrite(const QString& sql) {
+    TProgressRow row;
+    return ParseProgressWrite(sql, &row);
+}
+
+bool ParseProgressWrite(const QString& sql, TProgressRow* row) {
     static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
-        QStringLiteral("update Recite set Ability=-?\\d+, UPDATE_DATE=-?\\d+\\.\\d\\d, "
-                       "WORD_ROUND=-?\\d+  where USER_ID=-?\\d+ and WORD_ID=-?\\d+")));
-    return pattern.match(sql).hasMatch();
+        QStringLiteral("update Recite set Ability=(-?\\d+), UPDATE_DATE=(-?\\d+\\.\\d\\d), "
+                       "WORD_ROUND=(-?\\d+)  where USER_ID=(-?\\d+) and WORD_ID=(-?\\d+)")));
+    const QRegularExpressionMatch m = pattern.match(sql);
+    if (!m.hasMatch()) {
+        return false;
+    }
+    bool ok[5] = {};
+    row->Ability = m.captured(1).toInt(&ok[0]);
+    row->UpdateDate = m.captured(2).toDouble(&ok[1]);
+    row->WordRound = m.captured(3).toInt(&ok[2]);
+    row->UserID = m.captured(4).toInt(&ok[3]);
+    row->WordID = m.captured(5).toInt(&ok[4]);
+    return std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; });
+}
+
+TNewestProgress NewestProgress(const QList<QStringList>& units, int userID) {
+    TNewestProgress newest;
+    TProgressRow row;
+    for (const QStringList& unit : units) {
+        for (const QString& sql : unit) {
+            if (ParseProgressWrite(sql, &row) && row.UserID == userID) {
+                newest.insert(row.WordID, row);
+            }
+        }
+    }
+    return newest;
 }
 
 bool TUser::SelectDueWords(TWordList& words) {
+    return SelectDueWords(words, {}, nullptr);
+}
+
+bool TUser::SelectDueWords(TWordList& words, const TNewestProgress& newest, bool* busy) {
     words.Clear();
+    if (busy != nullptr) {
+        *busy = false;
+    }
     const QString sortKey = Config.ReciteOrder > 0 ? QStringLiteral("recite.RANDOM_NUM")
                                                    : QStringLiteral("recite.Word_id");
     const double now = Clock();
     const int wordNum = Config.WordNum;
+    QStringList ids;
+    for (auto it = newest.cbegin(); it != newest.cend(); ++it) {
+        ids << QString::number(it.key());
+    }
+    const QString newerIDs = ids.join(QLatin1Char(','));
+    const long long skip = ReviewMode ? static_cast<long long>(ReviewPage) * wordNum : 0;
     for (int b = 0; b < SelectedBooks.Count() && words.Count() < wordNum; ++b) {
         const int bookID = SelectedBooks.Object(b)->BookID;
-        const QString sql = ReviewMode ? ReviewStatement(*this, bookID, now, sortKey)
-                                       : LearningStatement(*this, bookID, now, sortKey);
-        TAdoQuery* q = Channel->OpenQuery(sql, 1);
+        TAdoQuery* q = Channel->OpenQuery(Statement(*this, bookID, now, sortKey, newerIDs), 1);
         if (q == nullptr) {
+            if (busy != nullptr && Channel->LastErrorIsBusy()) {
+                words.Clear();
+                *busy = true;
+                return false;
+            }
             continue;
         }
-        if (ReviewMode) {
-            const long long skip = static_cast<long long>(ReviewPage) * wordNum;
-            q->MoveBy(static_cast<int>(std::clamp<long long>(skip, 0, 0x7fffffff)));
-        }
+        long long skipped = 0;
         for (; !q->Eof() && words.Count() < wordNum; q->Next()) {
+            TProgressRow row;
+            row.WordID = q->AsInteger(QStringLiteral("WORD_ID"));
+            row.UpdateDate = q->AsFloat(QStringLiteral("UPDATE_DATE"));
+            row.Ability = q->AsInteger(QStringLiteral("ABILITY"));
+            row.WordRound = q->AsInteger(QStringLiteral("WORD_ROUND"));
+            const auto newer = newest.constFind(row.WordID);
+            if (newer != newest.cend()) {
+                row = *newer;
+                if (!Selectable(*this, now, row)) {
+                    continue;
+                }
+            }
+            if (skipped < skip) { // review mode pages through the rows of each book
+                ++skipped;
+                continue;
+            }
             auto w = std::make_unique<TWord>(Channel);
             w->UserID = ID;
-            w->WordID = q->AsInteger(QStringLiteral("WORD_ID"));
+            w->WordID = row.WordID;
             w->WordName = q->AsString(QStringLiteral("WORD_NAME"));
             w->Trans = q->AsString(QStringLiteral("WORD_TRANS"));
             w->Example = q->AsString(QStringLiteral("WORD_EXAMPLE"));
-            w->UpdateDate = q->AsFloat(QStringLiteral("UPDATE_DATE"));
-            w->Ability = q->AsInteger(QStringLiteral("ABILITY"));
-            w->WordRound = q->AsInteger(QStringLiteral("WORD_ROUND"));
+            w->UpdateDate = row.UpdateDate;
+            w->Ability = row.Ability;
+            w->WordRound = row.WordRound;
             w->ShowCount = 0;
             w->Known = false;
             const QString name = w->WordName;

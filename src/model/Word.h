@@ -2,7 +2,10 @@
 
 #include "StringList.h"
 
+#include <QHash>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class TAdoChannel;
 
@@ -37,6 +40,23 @@ bool IsSafeFileStem(const QString& name);
 // The group of due words, keyed by WORD_NAME.
 using TWordList = TStringList<TWord>;
 
+// The progress of one word as a progress write leaves it in the database (the date with two
+// decimals, as stored).
+struct TProgressRow {
+    int UserID = 0;
+    int WordID = 0;
+    int Ability = 0;
+    double UpdateDate = 0.0;
+    int WordRound = 0;
+};
+
 // True for exactly the statement TWord::Save writes (with any numbers): the only kind of
 // statement the program reads back from its file of progress writes still to be made.
 bool IsProgressWrite(const QString& sql);
+// The row a progress write leaves; false for any other statement.
+bool ParseProgressWrite(const QString& sql, TProgressRow* row);
+
+// The newest progress of a user's words among writes not yet in the database, by word id:
+// the later write of a word wins.
+using TNewestProgress = QHash<int, TProgressRow>;
+TNewestProgress NewestProgress(const QList<QStringList>& units, int userID);

@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 #include <utility>
 
@@ -10,6 +11,8 @@ namespace {
 
 // How long a statement waits for another process that holds the file.
 constexpr int kBusyTimeoutMs = 5000;
+// How long one sleep of a wait for the file lasts at most.
+constexpr qint64 kWaitStepMs = 10;
 
 // The value of one "key=value" entry; entries are separated by semicolons, and a value in
 // double quotes may hold semicolons (a quote inside is doubled).
@@ -73,6 +76,7 @@ TAdoChannel::TAdoChannel() : busyTimeoutMs_(kBusyTimeoutMs) {}
 
 TAdoChannel::~TAdoChannel() {
     Disconnect();
+    CloseJournal();
 }
 
 void TAdoChannel::Disconnect() {
@@ -109,18 +113,19 @@ bool TAdoChannel::Connect(const QString& connectionString) {
         sqlite3_close_v2(db);
         return false;
     }
-    sqlite3_busy_timeout(db, busyTimeoutMs_);
     sqlite3_extended_result_codes(db, 1);
+    db_ = db;
+    WaitForTheFile(busyTimeoutMs_);
     // Opening is lazy; reading the catalogue proves the file is a database at all.
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) !=
         SQLITE_OK) {
         sqlite3_close_v2(db);
+        db_ = nullptr;
         return false;
     }
     // A learner's whole progress fits in memory; the default 2 MB page cache would reread
     // the file on every due-word selection of a large set of books.
     sqlite3_exec(db, "pragma cache_size = -16384", nullptr, nullptr, nullptr);
-    db_ = db;
     path_ = file;
     return true;
 }
@@ -237,100 +242,51 @@ void TAdoChannel::Rollback() {
     RunControl("rollback");
 }
 
-namespace {
-
-// Failures that pass: the file is held by another program, or the disk or the file refuses
-// writes for now. Anything else would fail again on every attempt.
-bool TransientFailure(int code) {
-    switch (code & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_FULL:
-    case SQLITE_IOERR:
-    case SQLITE_READONLY:
-    case SQLITE_CANTOPEN:
-    case SQLITE_PROTOCOL:
-    case SQLITE_NOMEM:
-    case SQLITE_PERM:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
-bool TAdoChannel::ExecuteKept(const QString& sql) {
-    kept_ << sql;
-    return FlushKept();
-}
-
-bool TAdoChannel::FlushKept(int waitMs) {
-    if (kept_.isEmpty()) {
-        keptFailure_ = SQLITE_OK;
-        return true;
-    }
-    if (db_ == nullptr) {
-        keptFailure_ = SQLITE_CANTOPEN;
-        return false;
-    }
-    BeforeWrite();
-    sqlite3_busy_timeout(db_, waitMs);
-    const auto run = [this](const QString& sql) {
-        const QByteArray utf8 = sql.toUtf8();
-        return sqlite3_exec(db_, utf8.constData(), nullptr, nullptr, nullptr);
-    };
-    while (!kept_.isEmpty()) {
-        // The write lock first: a commit that finds readers waits for them with the lock
-        // held, so none can start meanwhile.
-        int code = InTransaction() ? SQLITE_ERROR : run(QStringLiteral("begin immediate"));
-        qsizetype failedAt = -1;
-        for (qsizetype i = 0; code == SQLITE_OK && i < kept_.size(); ++i) {
-            code = run(kept_[i]);
-            if (code != SQLITE_OK) {
-                failedAt = i;
-            }
-        }
-        if (code == SQLITE_OK) {
-            code = run(QStringLiteral("commit"));
-        }
-        if (code == SQLITE_OK) {
-            kept_.clear();
-            keptFailure_ = SQLITE_OK;
-            break;
-        }
-        keptFailure_ = code;
-        if (InTransaction()) {
-            run(QStringLiteral("rollback"));
-        }
-        if (failedAt >= 0 && !TransientFailure(code)) {
-            dropped_ << kept_.takeAt(failedAt);
-            continue;
-        }
-        break;
-    }
-    sqlite3_busy_timeout(db_, busyTimeoutMs_);
-    return kept_.isEmpty();
-}
-
 void TAdoChannel::SetBusyTimeout(int ms) {
     busyTimeoutMs_ = ms;
-    if (db_ != nullptr) {
-        sqlite3_busy_timeout(db_, ms);
+    WaitForTheFile(ms);
+}
+
+// SQLite's own busy timeout sleeps in growing steps (1, 2, 5, 10 ms …); on a loaded machine
+// every sleep overshoots, and a 50 ms wait takes three times as long. This one counts the
+// time that really passed and sleeps in few steps.
+void TAdoChannel::WaitForTheFile(int ms) {
+    if (db_ == nullptr) {
+        return;
     }
-}
-
-bool TAdoChannel::KeptFailureIsBusy() const {
-    const int primary = keptFailure_ & 0xff;
-    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
-}
-
-QStringList TAdoChannel::TakeDroppedWrites() {
-    return std::exchange(dropped_, {});
+    waitMs_ = ms;
+    if (ms <= 0) {
+        sqlite3_busy_handler(db_, nullptr, nullptr);
+        return;
+    }
+    sqlite3_busy_handler(
+        db_,
+        [](void* self, int attempt) -> int {
+            auto* channel = static_cast<TAdoChannel*>(self);
+            if (attempt == 0) {
+                channel->waiting_.start();
+            }
+            const qint64 left = channel->waitMs_ - channel->waiting_.elapsed();
+            if (left <= 0) {
+                return 0;
+            }
+            sqlite3_sleep(static_cast<int>(std::min<qint64>(left, kWaitStepMs)));
+            return 1;
+        },
+        this);
 }
 
 bool TAdoChannel::InTransaction() const {
     return db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
+}
+
+int TAdoChannel::LastErrorCode() const {
+    return db_ == nullptr ? SQLITE_CANTOPEN : sqlite3_extended_errcode(db_);
+}
+
+bool TAdoChannel::LastErrorIsBusy() const {
+    const int primary = LastErrorCode() & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
 QString TAdoChannel::LastError() const {

@@ -14,6 +14,7 @@ import unittest
 
 from desktop import BIN, EndToEnd, wait_for
 
+WORD_NUM = 1
 RECITE_TIME = 7
 TRANSLATE_TIME = 8
 
@@ -75,6 +76,81 @@ class Faults(EndToEnd):
         check.execute("rollback")
         check.close()
         self.assertEqual(self.error_boxes(program, window), [], "a hold of seconds is not worth a message")
+
+    def hold(self, folder):
+        """Another program reading the database: every commit of ours waits for it."""
+        other = sqlite3.connect(folder.db, isolation_level=None)
+        self.addCleanup(other.close)
+        other.execute("begin")
+        other.execute("select count(*) from Recite").fetchall()
+        return other
+
+    def settled(self, folder):
+        """Once the pending file is gone and the passes stop changing."""
+        pending = os.path.join(folder.dir, "Tavelo.pending")
+        last = [None]
+
+        def still():
+            now = (os.path.exists(pending), self.passes(folder))
+            same = now == last[0] and not now[0]
+            last[0] = now
+            return same
+        return wait_for(still, 15, step=0.5)
+
+    def test_a_held_file_leaves_the_rows_a_free_file_leaves(self):
+        rows = []
+        for held in (False, True):
+            folder = self.folder(words=tuple("甲乙丙丁戊己庚辛"), base_time=100, speak=False)
+            for sequence, value in ((WORD_NUM, 3), (TRANSLATE_TIME, 20), (RECITE_TIME, 1)):
+                folder.sql("update CONFIG set NUMBEREX = ? where SEQUENCE = ?", (value, sequence))
+            program, window = self.start_shown(folder)
+            other = self.hold(folder) if held else None
+            # Three groups: start each, then know each word at its first showing (2 s alone).
+            for _ in range(3 * 4):
+                program.key("Return")
+                time.sleep(0.8)
+            if other is not None:
+                self.assertEqual(self.passes(folder), 0, "no write gets past a reader")
+                other.execute("rollback")
+            self.assertTrue(self.settled(folder), program.describe())
+            rows.append(folder.sql("select WORD_ID, ABILITY, WORD_ROUND from Recite order by WORD_ID"))
+            program.proc.send_signal(signal.SIGTERM)
+            self.assertEqual(program.ended(), 0, program.describe())
+        self.assertTrue(all(ability > 0 for _, ability, _ in rows[0]), rows[0])
+        self.assertEqual(rows[1], rows[0])
+
+    def test_passes_made_while_the_file_is_held_survive_kill_and_terminate(self):
+        for how in (signal.SIGKILL, signal.SIGTERM):
+            with self.subTest(signal=how):
+                folder = fast(self.folder(words=("甲", "乙", "丙"), base_time=100, speak=False))
+                # Every write that reaches the file, logged by the file itself.
+                folder.sql("create table PassLog (WORD_ID integer, ROUND integer)")
+                folder.sql("create trigger LogPass after update on Recite begin "
+                           "insert into PassLog values (new.WORD_ID, new.WORD_ROUND); end")
+                program, window = self.reciting(folder)
+                pace = self.pace(folder)
+                before = self.passes(folder)
+                other = self.hold(folder)
+                started = time.monotonic()
+                time.sleep(3)
+                program.proc.send_signal(how)
+                held = time.monotonic() - started
+                code = program.ended()
+                if how == signal.SIGTERM:
+                    self.assertEqual(code, 0, "ends as the tray menu's exit does; " + program.describe())
+                other.execute("rollback")
+                self.assertTrue(os.path.exists(os.path.join(folder.dir, "Tavelo.pending")))
+                again = self.start(folder)  # makes the kept passes first
+                self.assertTrue(self.settled(folder), again.describe())
+                again.proc.send_signal(signal.SIGTERM)
+                self.assertEqual(again.ended(), 0, again.describe())
+                made = self.passes(folder) - before
+                self.assertGreater(made, 0.6 * pace * held, "passes made during the hold reach the file")
+                logged = {}
+                for word, rounds in set(folder.sql("select WORD_ID, ROUND from PassLog")):
+                    logged.setdefault(word, []).append(rounds)
+                for word, rounds in logged.items():
+                    self.assertEqual(sorted(rounds), list(range(1, max(rounds) + 1)), "no pass is missing")
 
     def refuse_and_recover(self, folder, refuse, allow):
         program, window = self.reciting(folder)

@@ -31,6 +31,7 @@ protected:
         setup.clock = clock.Clock();
         setup.player = std::make_unique<TFakePlayer>(playerLog);
         setup.reportError = [this](const QString& text) { reported << text; };
+        setup.tell = [this](const TMessage& message) { told << message; };
         engine = std::make_unique<TRecite>(nullptr, std::move(setup));
         view = std::make_unique<TRecordingView>(engine.get());
         engine->Window = view.get();
@@ -78,6 +79,7 @@ protected:
     TFakeClock clock;
     std::shared_ptr<QStringList> playerLog = std::make_shared<QStringList>();
     QStringList reported;
+    QList<TMessage> told;
     std::unique_ptr<TRecite> engine;
     std::unique_ptr<TRecordingView> view;
 };

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -158,6 +160,77 @@ TEST_F(ChannelTest, AKeptWriteRefusedForGoodIsDroppedAndHoldsNothingBack) {
     EXPECT_TRUE(ch.FlushKept());
     EXPECT_EQ(ch.TakeDroppedWrites(), QStringList{QStringLiteral("update NoSuchTable set A = 1")});
     EXPECT_EQ(db.Count(QStringLiteral("from T where B in ('p', 'q')")), 2);
+}
+
+// Units kept while the file is held are in the journal before the call returns, in order,
+// and the journal is gone once they are in the database.
+TEST_F(ChannelTest, KeptUnitsAreInTheJournalAtOnceAndLeaveItWithTheFile) {
+    const QString journal = QDir(db.Dir()).filePath(QStringLiteral("kept"));
+    ch.OpenKeptJournal(journal, [](const QString&) { return true; });
+    const auto lines = [&journal] {
+        QFile f(journal);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    TOtherProgram other(db.Path());
+    ASSERT_TRUE(other.Write());
+    EXPECT_FALSE(ch.ExecuteKept(QStringLiteral("update T set B = 'x' where A = 1")));
+    EXPECT_EQ(lines(), "update T set B = 'x' where A = 1\n");
+    EXPECT_FALSE(ch.ExecuteKept(QStringList{QStringLiteral("update T set B = 'y' where A = 1"),
+                                            QStringLiteral("delete from T where A = 2")}));
+    EXPECT_EQ(lines(), "update T set B = 'x' where A = 1\n"
+                       "update T set B = 'y' where A = 1\tdelete from T where A = 2\n");
+    EXPECT_TRUE(ch.KeptJournalComplete());
+    other.LetGo();
+    EXPECT_TRUE(ch.FlushKept());
+    EXPECT_FALSE(QFile::exists(journal));
+    EXPECT_EQ(db.Scalar(QStringLiteral("select group_concat(B) from T")).toString(), "y,three");
+}
+
+// What a journal left behind holds at the next start: only whole lines whose every statement
+// is accepted; and a journal that is not a regular file is moved aside unread.
+TEST_F(ChannelTest, AJournalLeftBehindIsReadBackOrSetAside) {
+    const auto accept = [](const QString& sql) { return sql.startsWith(QLatin1String("update")); };
+    struct Case {
+        const char* name;
+        QByteArray content;      // of a regular file
+        const char* kind;        // "file", "fifo" or "link"
+        QList<QStringList> kept; // read back
+    };
+    const QString u1 = QStringLiteral("update T set B = 'a' where A = 1");
+    const QString u2 = QStringLiteral("update T set B = 'b' where A = 2");
+    const Case cases[] = {
+        {"lines", (u1 + "\n" + u2 + "\n").toUtf8(), "file", {{u1}, {u2}}},
+        {"torn last line", (u1 + "\n" + u2.left(20)).toUtf8(), "file", {{u1}}},
+        {"refused statement", (u1 + "\tdelete from T\n" + u2 + "\n").toUtf8(), "file", {{u2}}},
+        {"unit", (u1 + "\t" + u2 + "\n").toUtf8(), "file", {{u1, u2}}},
+        {"pipe", {}, "fifo", {}},
+        {"link", {}, "link", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString journal = QDir(dir.path()).filePath(QStringLiteral("kept"));
+        const QByteArray name = QFile::encodeName(journal);
+        if (qstrcmp(c.kind, "fifo") == 0) {
+            ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+        } else if (qstrcmp(c.kind, "link") == 0) {
+            ASSERT_TRUE(QFile::link(db.Path(), journal));
+        } else {
+            QFile f(journal);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.content);
+        }
+        TAdoChannel reader;
+        const auto opening = reader.OpenKeptJournal(journal, accept);
+        EXPECT_EQ(reader.KeptWrites(), c.kept);
+        EXPECT_EQ(opening.units, c.kept.size());
+        const bool aside = qstrcmp(c.kind, "file") != 0;
+        EXPECT_EQ(opening.setAside, aside);
+        EXPECT_EQ(QFileInfo(opening.setAsideAs).exists() ||
+                      QFileInfo(opening.setAsideAs).isSymLink(),
+                  aside);
+        EXPECT_EQ(QFileInfo(journal).exists(), !aside) << "the name is free for a new journal";
+    }
 }
 
 TEST_F(ChannelTest, TransactionGuardRollsBackUnlessCommitted) {
