@@ -7,6 +7,7 @@
 #include "Recitefrm.h"
 #include "Setupfrm.h"
 #include "StartUp.h"
+#include "Statsfrm.h"
 #include "Translations.h"
 #include "platform/InstanceLock.h"
 
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     TfrmRecite window(std::move(setup));
     window.SetSetupDialog(OpenSetupDialog);
     window.SetPrintDialog(OpenPrintDialog);
+    window.SetStatsWindow(OpenStatsWindow);
     window.show();
     // The day's copy of the database, once the window is up; off the GUI thread, through the
     // engine's connection. Declared after the window, so a running copy stops before the

@@ -1,6 +1,7 @@
 #include "Word.h"
 
 #include "Channels.h"
+#include "ReviewLog.h"
 #include "User.h"
 
 #include <QRegularExpression>
@@ -67,10 +68,48 @@ void TWord::Save() {
         SqlFormat(kProgressWrite, {Ability, UpdateDate, WordRound, UserID, WordID}));
 }
 
+bool TWord::SavePass(bool reviewMode, bool logPass, double now) {
+    QStringList sqls;
+    if (!reviewMode) {
+        sqls << SqlFormat(kProgressWrite, {Ability, UpdateDate, WordRound, UserID, WordID});
+    }
+    if (logPass) {
+        // Nothing is stored in review mode, so the log shows the stored values unchanged.
+        const TPass pass{.UserID = UserID,
+                         .BookID = BookID,
+                         .WordID = WordID,
+                         .Time = now,
+                         .Known = Known,
+                         .AbilityBefore = StoredAbility,
+                         .AbilityAfter = reviewMode ? StoredAbility : Ability,
+                         .RoundBefore = StoredRound,
+                         .RoundAfter = reviewMode ? StoredRound : WordRound,
+                         .ReviewMode = reviewMode};
+        sqls << ReviewLogInsert(pass);
+    }
+    if (sqls.isEmpty()) {
+        return false;
+    }
+    if (!reviewMode) {
+        StoredAbility = Ability;
+        StoredRound = WordRound;
+    }
+    // One kept write of two statements: one transaction, one line of the pending file.
+    Channel->ExecuteKept(sqls.join(QStringLiteral("; ")));
+    return true;
+}
+
 bool IsProgressWrite(const QString& sql) {
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+    static const QString update =
         QStringLiteral("update Recite set Ability=-?\\d+, UPDATE_DATE=-?\\d+\\.\\d\\d, "
-                       "WORD_ROUND=-?\\d+  where USER_ID=-?\\d+ and WORD_ID=-?\\d+")));
+                       "WORD_ROUND=-?\\d+  where USER_ID=-?\\d+ and WORD_ID=-?\\d+");
+    static const QString insert = QStringLiteral(
+        "insert into ReviewLog \\(USER_ID, BOOK_ID, WORD_ID, REVIEW_DATE, KNOWN, "
+        "ABILITY_BEFORE, ABILITY_AFTER, ROUND_BEFORE, ROUND_AFTER, REVIEW_MODE\\) values "
+        "\\(-?\\d+, -?\\d+, -?\\d+, -?\\d+\\.\\d{6}, [01], -?\\d+, -?\\d+, -?\\d+, -?\\d+, "
+        "[01]\\)");
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QStringLiteral("(%1)|(%1; %2)|(%2)").arg(update, insert)));
     return pattern.match(sql).hasMatch();
 }
 
@@ -102,6 +141,9 @@ bool TUser::SelectDueWords(TWordList& words) {
             w->UpdateDate = q->AsFloat(QStringLiteral("UPDATE_DATE"));
             w->Ability = q->AsInteger(QStringLiteral("ABILITY"));
             w->WordRound = q->AsInteger(QStringLiteral("WORD_ROUND"));
+            w->BookID = bookID;
+            w->StoredAbility = w->Ability;
+            w->StoredRound = w->WordRound;
             w->ShowCount = 0;
             w->Known = false;
             const QString name = w->WordName;
