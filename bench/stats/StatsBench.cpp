@@ -25,11 +25,11 @@ struct TLogDatabase {
         TConfig c(&channel);
         SeedStartValues(c);
         c.Save(DefaultUserID);
-        TTransaction t(channel);
         for (int id : {FirstLearnerID, FirstLearnerID + 1}) {
             channel.Execute(SqlFormat("insert into USERS values(%d, 'learner', '', 0)", {id}));
             c.Save(id);
         }
+        TTransaction t(channel);
         for (int b = 1; b <= 10; ++b) {
             channel.Execute(SqlFormat("insert into BookStore values(%d, 'book %d')", {b, b}));
             channel.Execute(SqlFormat(

@@ -8,6 +8,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QFont>
 #include <QHorizontalStackedBarSeries>
 #include <QLineSeries>
 #include <QLocale>
@@ -32,9 +33,15 @@ QChart* NewChart(const QString& title) {
 
 QValueAxis* CountAxis(QChart* chart, QAbstractSeries* series, double max) {
     auto* axis = new QValueAxis;
-    axis->setRange(0, std::max(1.0, max));
+    // Whole numbers only: a small maximum gets a tick per unit.
     axis->setLabelFormat(QStringLiteral("%d"));
-    axis->applyNiceNumbers();
+    if (max < 5) {
+        axis->setRange(0, 5);
+        axis->setTickCount(6);
+    } else {
+        axis->setRange(0, max);
+        axis->applyNiceNumbers();
+    }
     chart->addAxis(axis, Qt::AlignLeft);
     series->attachAxis(axis);
     return axis;
@@ -44,6 +51,11 @@ QBarCategoryAxis* CategoryAxis(QChart* chart, QAbstractSeries* series, const QSt
                                Qt::Alignment where = Qt::AlignBottom) {
     auto* axis = new QBarCategoryAxis;
     axis->append(names);
+    if (names.size() > 12) { // a label per day: the small font keeps them all readable
+        QFont font = axis->labelsFont();
+        font.setPointSizeF(font.pointSizeF() * 0.75);
+        axis->setLabelsFont(font);
+    }
     chart->addAxis(axis, where);
     series->attachAxis(axis);
     return axis;
@@ -61,14 +73,14 @@ QString GroupedNumber(long long n) {
 }
 
 QChart* ForecastChart(const TStatistics& s) {
-    QChart* chart = NewChart(QStringLiteral("未来30天到期词数"));
+    QChart* chart = NewChart(QStringLiteral("未来30天到期词数（0为现在已到期）"));
     auto* set = new QBarSet(QStringLiteral("到期"));
     QStringList days;
     int max = 0;
     for (qsizetype k = 0; k < s.Forecast.size(); ++k) {
         *set << s.Forecast[k];
         max = std::max(max, s.Forecast[k]);
-        days << (k == 0 ? QStringLiteral("现在") : QString::number(k));
+        days << QString::number(k);
     }
     auto* series = new QBarSeries;
     series->append(set);
@@ -138,7 +150,7 @@ QChart* DailyChart(const TStatistics& s, int days) {
         *known << s.Days[i].Known;
         *unknown << s.Days[i].Passes - s.Days[i].Known;
         max = std::max(max, s.Days[i].Passes);
-        names << DateTimeFromDayNumber(s.Today - (n - 1 - i)).toString(QStringLiteral("MM-dd"));
+        names << DateTimeFromDayNumber(s.Today - (n - 1 - i)).toString(QStringLiteral("M-d"));
     }
     auto* series = new QStackedBarSeries;
     series->append(known);
@@ -149,6 +161,7 @@ QChart* DailyChart(const TStatistics& s, int days) {
     axis->setLabelsVisible(days <= 31);
     axis->setGridLineVisible(false);
     axis->setLabelsAngle(-90);
+    axis->setTitleText(days <= 31 ? QStringLiteral("日期") : QString());
     CountAxis(chart, series, max);
     return chart;
 }

@@ -22,7 +22,8 @@ const int kDayChoices[] = {30, 90, 365};
 } // namespace
 
 TfrmStats::TfrmStats(QWidget* owner, TRecite* engine)
-    : QWidget(owner, Qt::Window), engine_(engine) {
+    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint), engine_(engine) {
+    // Above the word window, which stays on top of every other window.
     setObjectName(QStringLiteral("frmStats"));
     setWindowTitle(QStringLiteral("学习统计"));
     setAttribute(Qt::WA_DeleteOnClose);
