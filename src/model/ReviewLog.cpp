@@ -5,21 +5,47 @@
 
 namespace {
 
-// The learner's passes are read by time: the index covers what the day counts need, so
-// they never touch the table itself.
+// The day counts (ReviewDay) follow every insert through a trigger, so the statistics read a
+// few hundred rows instead of a year of passes. The learner's and the subscription's own
+// deletes take the rows of both tables with them, in the same transaction, whoever deletes
+// them (the program, a tool, the sqlite3 shell).
 const char* const kCreate[] = {
     "create table if not exists ReviewLog (USER_ID integer, BOOK_ID integer, WORD_ID integer, "
     "REVIEW_DATE real, KNOWN integer, ABILITY_BEFORE integer, ABILITY_AFTER integer, "
     "ROUND_BEFORE integer, ROUND_AFTER integer, REVIEW_MODE integer)",
-    "create index if not exists IX_ReviewLog_User_Date on ReviewLog(USER_ID, REVIEW_DATE, "
-    "KNOWN, ROUND_BEFORE)",
-    // The learner's and the subscription's own deletes take the rows with them, in the same
-    // transaction, whoever deletes them (the program, a tool, the sqlite3 shell).
+    "create index if not exists IX_ReviewLog_User_Date on ReviewLog(USER_ID, REVIEW_DATE)",
+    "create table if not exists ReviewDay (USER_ID integer, BOOK_ID integer, DAY integer, "
+    "PASSES integer, KNOWN integer, REVIEWS integer, REVIEWS_KNOWN integer, "
+    "primary key (USER_ID, BOOK_ID, DAY))",
+    "create trigger if not exists TR_ReviewDay_Add after insert on ReviewLog begin "
+    "insert into ReviewDay values (new.USER_ID, new.BOOK_ID, cast(new.REVIEW_DATE as integer), "
+    "1, new.KNOWN, new.ROUND_BEFORE > 0, new.KNOWN and new.ROUND_BEFORE > 0) "
+    "on conflict (USER_ID, BOOK_ID, DAY) do update set PASSES = PASSES + 1, "
+    "KNOWN = KNOWN + excluded.KNOWN, REVIEWS = REVIEWS + excluded.REVIEWS, "
+    "REVIEWS_KNOWN = REVIEWS_KNOWN + excluded.REVIEWS_KNOWN; end",
     "create trigger if not exists TR_ReviewLog_User after delete on USERS begin "
-    "delete from ReviewLog where USER_ID = old.ID; end",
+    "delete from ReviewLog where USER_ID = old.ID; "
+    "delete from ReviewDay where USER_ID = old.ID; end",
     "create trigger if not exists TR_ReviewLog_UserBook after delete on UserBooks begin "
-    "delete from ReviewLog where USER_ID = old.USERID and BOOK_ID = old.BOOKID; end",
+    "delete from ReviewLog where USER_ID = old.USERID and BOOK_ID = old.BOOKID; "
+    "delete from ReviewDay where USER_ID = old.USERID and BOOK_ID = old.BOOKID; end",
 };
+
+// The day counts of passes logged before the table of day counts existed.
+const char kFillDays[] =
+    "insert or ignore into ReviewDay select USER_ID, BOOK_ID, cast(REVIEW_DATE as integer), "
+    "count(*), sum(KNOWN), sum(ROUND_BEFORE > 0), sum(KNOWN and ROUND_BEFORE > 0) from "
+    "ReviewLog group by 1, 2, 3";
+
+int CountOf(TAdoChannel& channel, const QString& names) {
+    TAdoQuery* q = channel.OpenQuery(
+        QStringLiteral("select count(*) as N from sqlite_master where name in (%1)").arg(names), 1);
+    const int n = q != nullptr && !q->Eof() ? q->AsInteger(QStringLiteral("N")) : 0;
+    if (q != nullptr) {
+        q->Close();
+    }
+    return n;
+}
 
 } // namespace
 
@@ -27,24 +53,18 @@ bool EnsureReviewLog(TAdoChannel& channel) {
     if (!channel.Connected()) {
         return false;
     }
-    if (HasReviewLog(channel)) {
-        // The triggers and the index may be missing from a table made by hand.
-        TAdoQuery* q = channel.OpenQuery(
-            QStringLiteral("select count(*) as N from sqlite_master where name in "
-                           "('IX_ReviewLog_User_Date', 'TR_ReviewLog_User', "
-                           "'TR_ReviewLog_UserBook')"),
-            1);
-        const bool complete = q != nullptr && !q->Eof() && q->AsInteger(QStringLiteral("N")) == 3;
-        if (q != nullptr) {
-            q->Close();
-        }
-        if (complete) {
-            return true;
-        }
+    const bool hadDays = CountOf(channel, QStringLiteral("'ReviewDay'")) == 1;
+    if (HasReviewLog(channel) && hadDays &&
+        CountOf(channel, QStringLiteral("'IX_ReviewLog_User_Date', 'TR_ReviewDay_Add', "
+                                        "'TR_ReviewLog_User', 'TR_ReviewLog_UserBook'")) == 4) {
+        return true;
     }
     QStringList sqls;
     for (const char* sql : kCreate) {
         sqls << QString::fromLatin1(sql);
+    }
+    if (!hadDays) {
+        sqls << QString::fromLatin1(kFillDays);
     }
     try {
         return channel.ExecuteListInTransaction(sqls);

@@ -23,11 +23,12 @@ QString SelectedBookIDs(const TUser& user) {
 void LoadDays(TAdoChannel& channel, int userID, TStatistics& s) {
     const double first = s.Today - (TStatistics::kHistoryDays - 1);
     s.Days = QVector<TDayPasses>(TStatistics::kHistoryDays);
+    const int firstDay = static_cast<int>(first);
     TAdoQuery* q = channel.OpenQuery(
-        SqlFormat("select cast(REVIEW_DATE - %f as integer) as D, count(*) as P, sum(KNOWN) as K, "
-                  "sum(ROUND_BEFORE > 0) as R, sum(KNOWN * (ROUND_BEFORE > 0)) as RK from "
-                  "ReviewLog where USER_ID = %d and REVIEW_DATE >= %f group by D",
-                  {first, userID, first}),
+        SqlFormat("select DAY - %d as D, sum(PASSES) as P, sum(KNOWN) as K, sum(REVIEWS) as R, "
+                  "sum(REVIEWS_KNOWN) as RK from ReviewDay where USER_ID = %d and DAY >= %d "
+                  "group by DAY",
+                  {firstDay, userID, firstDay}),
         1);
     for (; q != nullptr && !q->Eof(); q->Next()) {
         const int d = q->AsInteger(QStringLiteral("D"));

@@ -160,7 +160,6 @@ QChart* DailyChart(const TStatistics& s, int days) {
     QBarCategoryAxis* axis = CategoryAxis(chart, series, names);
     axis->setLabelsVisible(days <= 31);
     axis->setGridLineVisible(false);
-    axis->setLabelsAngle(-90);
     axis->setTitleText(days <= 31 ? QStringLiteral("日期") : QString());
     CountAxis(chart, series, max);
     return chart;

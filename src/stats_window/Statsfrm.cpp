@@ -27,7 +27,7 @@ TfrmStats::TfrmStats(QWidget* owner, TRecite* engine)
     setObjectName(QStringLiteral("frmStats"));
     setWindowTitle(QStringLiteral("学习统计"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(1180, 780);
+    resize(1180, 790);
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("学习者："), this));
@@ -56,12 +56,13 @@ TfrmStats::TfrmStats(QWidget* owner, TRecite* engine)
     chtRecall = AddView("chtRecall");
     chtBands = AddView("chtBands");
     chtBooks = AddView("chtBooks");
+    // The two charts with a bar per day get the whole width, so every day keeps its label.
     grid->addWidget(chtCalendar, 0, 0, 1, 2);
-    grid->addWidget(chtForecast, 0, 2);
-    grid->addWidget(chtDaily, 1, 0, 1, 2);
-    grid->addWidget(chtRecall, 1, 2);
-    grid->addWidget(chtBands, 2, 0);
-    grid->addWidget(chtBooks, 2, 1, 1, 2);
+    grid->addWidget(chtRecall, 0, 2);
+    grid->addWidget(chtForecast, 1, 0, 1, 3);
+    grid->addWidget(chtDaily, 2, 0, 1, 3);
+    grid->addWidget(chtBands, 3, 0);
+    grid->addWidget(chtBooks, 3, 1, 1, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -75,7 +76,7 @@ QChartView* TfrmStats::AddView(const char* name) {
     auto* view = new QChartView(this);
     view->setObjectName(QString::fromLatin1(name));
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(300, 210);
+    view->setMinimumSize(300, 170);
     return view;
 }
 

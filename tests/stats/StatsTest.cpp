@@ -60,8 +60,11 @@ TEST_F(StatsTest, DeletingALearnerOrASubscriptionTakesTheirRows) {
     u->ExcludeBook(u->SelectedBooks.Object(0));
     EXPECT_EQ(db.Count(QStringLiteral("from ReviewLog where USER_ID = 100")), 1);
     DeleteUser(users, u);
-    EXPECT_EQ(db.Count(QStringLiteral("from ReviewLog where USER_ID = 100")), 0);
-    EXPECT_EQ(db.Count(QStringLiteral("from ReviewLog where USER_ID = 101")), 2);
+    for (const char* table : {"ReviewLog", "ReviewDay"}) {
+        const QString from = QStringLiteral("from %1 where USER_ID = ").arg(QLatin1String(table));
+        EXPECT_EQ(db.Count(from + QStringLiteral("100")), 0) << table;
+        EXPECT_EQ(db.Count(from + QStringLiteral("101")), 2) << table;
+    }
 }
 
 // The forecast and the selection agree: with the clock moved a day at a time, the words
