@@ -150,7 +150,7 @@ QChart* DailyChart(const TStatistics& s, int days) {
         *known << s.Days[i].Known;
         *unknown << s.Days[i].Passes - s.Days[i].Known;
         max = std::max(max, s.Days[i].Passes);
-        names << DateTimeFromDayNumber(s.Today - (n - 1 - i)).toString(QStringLiteral("M-d"));
+        names << DateTimeFromDayNumber(s.Today - (n - 1 - i)).toString(QStringLiteral("d"));
     }
     auto* series = new QStackedBarSeries;
     series->append(known);
