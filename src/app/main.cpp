@@ -8,6 +8,7 @@
 #include "Setupfrm.h"
 #include "SingleInstance.h"
 #include "StartUp.h"
+#include "Statsfrm.h"
 #include "Translations.h"
 #include "platform/InstanceLock.h"
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     // never lost in between: it is in the database or the pending file once it is made, also
     // when the display goes away and Qt ends the process on its own.
     app.QuitOnSignals([&window] { window.close(); });
+    window.SetStatsWindow(OpenStatsWindow);
     window.show();
     instanceServer.SetShowHandler([&window] { window.mmiStartClick(); }); // as the tray's "背词"
     // The day's copy of the database, once the window is up; off the GUI thread, through the

@@ -1,5 +1,7 @@
 #include "ReciteCtrl.h"
 
+#include "ReviewLog.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
@@ -36,6 +38,10 @@ TRecite::TRecite(QObject* owner, TReciteSetup setup)
     SoundSlot = 0;
     Channel = std::make_unique<TAdoChannel>();
     Channel->OpenDatabase(FilePath(QString::fromLatin1(kDatabaseFileName)), QString());
+    ReviewLogReady = EnsureReviewLog(*Channel);
+    if (!ReviewLogReady && Channel->Connected()) {
+        reportError_(QStringLiteral("学习记录无法写入数据库，学习统计不可用；背词不受影响。"));
+    }
     Timer = new QTimer(this);
     Timer->setSingleShot(false);
     connect(Timer, &QTimer::timeout, this, [this] { Tick(); });

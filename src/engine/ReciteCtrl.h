@@ -101,6 +101,8 @@ public:
     bool AnswerPhase = false;
     bool Stopped = false;
     bool Scoring = false;
+    // The database keeps the log of passes (created at start where missing).
+    bool ReviewLogReady = false;
 
     // Scoring and sound, also called by the cycle.
     void ScoreCurrentWord();

@@ -83,8 +83,7 @@ void TRecite::ScoreCurrentWord() {
         w->Ability = static_cast<int>(std::min(a, kIntMax));
         w->UpdateDate = clock_();
     }
-    if (!user->ReviewMode) {
-        w->Save();
+    if (w->SavePass(user->ReviewMode, ReviewLogReady, clock_())) {
         AfterProgressWrite();
     }
     if (w->Known) {

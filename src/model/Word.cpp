@@ -1,6 +1,7 @@
 #include "Word.h"
 
 #include "Channels.h"
+#include "ReviewLog.h"
 #include "User.h"
 
 #include <QRegularExpression>
@@ -104,9 +105,45 @@ void TWord::Save() {
         SqlFormat(kProgressWrite, {Ability, UpdateDate, WordRound, UserID, WordID}));
 }
 
+bool TWord::SavePass(bool reviewMode, bool logPass, double now) {
+    QStringList sqls;
+    if (!reviewMode) {
+        sqls << SqlFormat(kProgressWrite, {Ability, UpdateDate, WordRound, UserID, WordID});
+    }
+    if (logPass) {
+        // Nothing is stored in review mode, so the log shows the stored values unchanged.
+        const TPass pass{.UserID = UserID,
+                         .BookID = BookID,
+                         .WordID = WordID,
+                         .Time = now,
+                         .Known = Known,
+                         .AbilityBefore = StoredAbility,
+                         .AbilityAfter = reviewMode ? StoredAbility : Ability,
+                         .RoundBefore = StoredRound,
+                         .RoundAfter = reviewMode ? StoredRound : WordRound,
+                         .ReviewMode = reviewMode};
+        sqls << ReviewLogInsert(pass);
+    }
+    if (sqls.isEmpty()) {
+        return false;
+    }
+    if (!reviewMode) {
+        StoredAbility = Ability;
+        StoredRound = WordRound;
+    }
+    // One kept write of both statements: one transaction, one line of the pending file.
+    Channel->ExecuteKept(sqls);
+    return true;
+}
+
 bool IsProgressWrite(const QString& sql) {
+    static const QRegularExpression logInsert(QRegularExpression::anchoredPattern(QStringLiteral(
+        "insert or ignore into ReviewLog \\(USER_ID, BOOK_ID, WORD_ID, REVIEW_DATE, KNOWN, "
+        "ABILITY_BEFORE, ABILITY_AFTER, ROUND_BEFORE, ROUND_AFTER, REVIEW_MODE\\) values "
+        "\\(-?\\d+, -?\\d+, -?\\d+, -?\\d+\\.\\d{6}, [01], -?\\d+, -?\\d+, -?\\d+, -?\\d+, "
+        "[01]\\)")));
     TProgressRow row;
-    return ParseProgressWrite(sql, &row);
+    return ParseProgressWrite(sql, &row) || logInsert.match(sql).hasMatch();
 }
 
 bool ParseProgressWrite(const QString& sql, TProgressRow* row) {
@@ -196,6 +233,9 @@ bool TUser::SelectDueWords(TWordList& words, const TNewestProgress& newest, bool
             w->UpdateDate = row.UpdateDate;
             w->Ability = row.Ability;
             w->WordRound = row.WordRound;
+            w->BookID = bookID;
+            w->StoredAbility = w->Ability;
+            w->StoredRound = w->WordRound;
             w->ShowCount = 0;
             w->Known = false;
             const QString name = w->WordName;

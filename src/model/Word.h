@@ -19,6 +19,10 @@ public:
     // Writes the progress back; when the file is held by another program the write is kept
     // by the channel and made at the next chance, in order.
     void Save();
+    // A scored showing: the progress write (not in review mode, where nothing is written
+    // back) and, when the database keeps a log, the pass's log row, as one kept write so
+    // they are stored together or kept together. False when nothing was written.
+    bool SavePass(bool reviewMode, bool logPass, double now);
 
     TAdoChannel* Channel;
     bool Known = false;
@@ -31,6 +35,11 @@ public:
     QString Example;
     QString Trans;
     QString WordName;
+    // The book the word was selected from, and the values the file held at selection or
+    // at the last write: the log's "before".
+    int BookID = 0;
+    int StoredAbility = 0;
+    int StoredRound = 0;
 };
 
 // True when a word's text may name its files (recording, picture): no path separator, not
@@ -50,8 +59,9 @@ struct TProgressRow {
     int WordRound = 0;
 };
 
-// True for exactly the statement TWord::Save writes (with any numbers): the only kind of
-// statement the program reads back from its file of progress writes still to be made.
+// True for exactly the statements TWord::Save and TWord::SavePass write (with any numbers):
+// the only kinds of statement the program reads back from its file of progress writes still
+// to be made.
 bool IsProgressWrite(const QString& sql);
 // The row a progress write leaves; false for any other statement.
 bool ParseProgressWrite(const QString& sql, TProgressRow* row);

@@ -40,6 +40,8 @@ void TfrmRecite::CreateMenu() {
     pmuWord->addSeparator();
     mmiSetup = add("mmiSetup", QStringLiteral("设置"), &TfrmRecite::mmiSetupClick);
     mmiSetup->setEnabled(false);
+    mmiStats = add("mmiStats", QStringLiteral("学习统计"), &TfrmRecite::mmiStatsClick);
+    mmiStats->setEnabled(false);
     mmiOut = add("mmiOut", QStringLiteral("打印"), &TfrmRecite::mmiOutClick);
     mmiOut->setVisible(false);
     pmuWord->addSeparator();
@@ -51,6 +53,11 @@ void TfrmRecite::CreateMenu() {
 void TfrmRecite::SetSetupDialog(TDialogOpener opener) {
     setupDialog_ = std::move(opener);
     mmiSetup->setEnabled(static_cast<bool>(setupDialog_));
+}
+
+void TfrmRecite::SetStatsWindow(TDialogOpener opener) {
+    statsWindow_ = std::move(opener);
+    mmiStats->setEnabled(static_cast<bool>(statsWindow_));
 }
 
 void TfrmRecite::SetPrintDialog(TDialogOpener opener) {
@@ -131,6 +138,9 @@ void TfrmRecite::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_M:
         ToggleReviewMode();
+        break;
+    case Qt::Key_F3:
+        mmiStatsClick();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -271,6 +281,13 @@ void TfrmRecite::mmiSetupClick() {
     }
     hide();
     setupDialog_(this, engine_);
+}
+
+// The statistics window does not hide the word window: the cycle may go on behind it.
+void TfrmRecite::mmiStatsClick() {
+    if (statsWindow_) {
+        statsWindow_(this, engine_);
+    }
 }
 
 void TfrmRecite::mmiOutClick() {

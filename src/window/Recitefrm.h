@@ -67,6 +67,7 @@ public:
     void TrayNotifyIcon1Click();
     void mmiStartClick();
     void mmiSetupClick();
+    void mmiStatsClick();
     void mmiOutClick();
     void mmiWebsiteClick();
     void mmiCloseClick();
@@ -74,6 +75,8 @@ public:
     // The dialogs behind "设置" and "打印"; an item without one stays disabled.
     void SetSetupDialog(TDialogOpener opener);
     void SetPrintDialog(TDialogOpener opener);
+    // The statistics window behind "学习统计" and F3; the item stays disabled without one.
+    void SetStatsWindow(TDialogOpener opener);
 
     // How many picture files were read, for checking that a picture is not reloaded.
     int PictureLoads() const { return pictureLoads_; }
@@ -126,6 +129,7 @@ private:
     QMenu* pmuWord = nullptr;
     QAction* mmiStart = nullptr;
     QAction* mmiSetup = nullptr;
+    QAction* mmiStats = nullptr;
     QAction* mmiOut = nullptr;
     QAction* mmiWebsite = nullptr;
     QAction* mmiClose = nullptr;
@@ -134,6 +138,7 @@ private:
     QMetaObject::Connection deactivation_;
     TDialogOpener setupDialog_;
     TDialogOpener printDialog_;
+    TDialogOpener statsWindow_;
     // Pictures that could not be decoded, with the file time they had then: reported once,
     // and read again only when the file has changed.
     QHash<QString, QDateTime> damagedPictures_;

@@ -138,7 +138,7 @@ class StatusNotifier(DesktopTest):
         items = [(p.get("label", ""), p.get("type", "standard"), p.get("enabled", True) if p.get("visible", True)
                   else "hidden") for _, p, _ in children]
         sep = ("", "separator", True)
-        self.assertEqual(items, [("背词", "standard", True), sep, ("设置", "standard", True),
+        self.assertEqual(items, [("背词", "standard", True), sep, ("设置", "standard", True), ("学习统计", "standard", True),
                                  ("打印", "standard", "hidden"), sep, ("网站", "standard", True), sep,
                                  ("退出", "standard", True)])
 

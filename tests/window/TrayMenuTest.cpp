@@ -35,8 +35,8 @@ TEST_F(TrayMenuTest, MenuItemsAndWhatTheyDo) {
                                     : QStringLiteral("%1=%2%3").arg(a->objectName(), a->text(),
                                                                     a->isVisible() ? "" : "!"));
     }
-    EXPECT_EQ(layout, (QStringList{"mmiStart=背词", "-", "mmiSetup=设置", "mmiOut=打印!", "-",
-                                   "mmiWebsite=网站", "-", "mmiClose=退出"}));
+    EXPECT_EQ(layout, (QStringList{"mmiStart=背词", "-", "mmiSetup=设置", "mmiStats=学习统计",
+                                   "mmiOut=打印!", "-", "mmiWebsite=网站", "-", "mmiClose=退出"}));
     EXPECT_FALSE(Item("mmiSetup")->isEnabled()); // until a setup dialog is given
     QSystemTrayIcon* icon = form->Tray()->Icon();
     EXPECT_EQ(std::tuple(icon->objectName(), icon->toolTip(), icon->contextMenu()),

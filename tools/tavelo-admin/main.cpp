@@ -4,6 +4,7 @@
 #include "BackupCommands.h"
 #include "Console.h"
 #include "PrintList.h"
+#include "StatsCommands.h"
 
 #include "Channels.h"
 #include "Errors.h"
@@ -117,7 +118,7 @@ int Run(QStringList args) {
     }
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {
-        Out() << kUsage << kBackupUsage;
+        Out() << kUsage << kBackupUsage << kStatsUsage;
         return args.isEmpty() ? 2 : 0;
     }
     const QString command = args.takeFirst();
@@ -245,7 +246,10 @@ int Run(QStringList args) {
     if (int code = 0; RunBackupCommand(command, args, db, &code)) {
         return code;
     }
-    Err() << kUsage << kBackupUsage;
+    if (int code = 0; RunStatsCommand(command, args, db, &code)) {
+        return code;
+    }
+    Err() << kUsage << kBackupUsage << kStatsUsage;
     return Fail(QStringLiteral("unknown command %1").arg(command));
 }
 
