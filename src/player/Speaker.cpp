@@ -129,6 +129,17 @@ void Run(const std::shared_ptr<TShared>& s) {
 struct TStopping {
     std::shared_ptr<TShared> shared;
     std::thread thread;
+
+    TStopping(std::shared_ptr<TShared> s, std::thread t)
+        : shared(std::move(s)), thread(std::move(t)) {}
+    TStopping(TStopping&&) = default;
+    TStopping& operator=(TStopping&&) = default;
+    // A process that ends without the application's post routines (exit() from inside the event
+    // loop) must not be aborted for a thread still running.
+    ~TStopping() {
+        if (thread.joinable())
+            thread.detach();
+    }
 };
 // Speakers told to stop that had not finished yet; touched from the caller's thread only.
 std::vector<TStopping> Stopping;
@@ -149,7 +160,7 @@ TSpeaker::TSpeaker() : shared_(std::make_shared<TShared>()) {
     shared_->state.prepared = true;
     std::thread thread([s = shared_] { Run(s); });
     // Kept until the destructor: joined there, or handed to Stopping.
-    Stopping.push_back({shared_, std::move(thread)});
+    Stopping.emplace_back(shared_, std::move(thread));
 }
 
 TSpeaker::~TSpeaker() {

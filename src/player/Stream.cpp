@@ -4,10 +4,12 @@
 
 namespace {
 
-// What the server holds ahead of the sound card. PulseAudio's default is two seconds, and with it
-// a stream that has run dry waits for a full buffer before it plays again; a word would then be
-// heard long after it was written. 40 ms stays clear of dropouts under load.
-constexpr pa_usec_t TargetLatencyUs = 40000;
+// What the server may hold of a recording ahead of playing it. PulseAudio's default is two
+// seconds, and a stream that ran dry then waits for a full buffer before it plays again. The size
+// does not delay a word's start (the server plays what comes after a dry spell at once, measured
+// with a null sink); too small a buffer breaks the sound up whenever the machine is busy (40 ms
+// did under a load of 18 on two cores), so it stays generous.
+constexpr pa_usec_t TargetLatencyUs = 150000;
 // How much must be buffered before playback starts (again): one write.
 constexpr pa_usec_t StartUs = 10000;
 // After this long without a write the server has played everything: a flush, a round trip to the

@@ -6,7 +6,8 @@ captured sound, found by cross-correlation with the recording decoded by lame. A
 size of the program while it recites.
 
 Needs python3-xlib and python3-numpy (Debian's /usr/bin/python3), pulseaudio and parec. Prints the
-figures; TAVELO_SOUND_REPORT names a file to append them to."""
+figures; TAVELO_SOUND_REPORT names a file to append them to. Under TAVELO_SANITIZED the timing and
+the size are reported, not checked."""
 import os
 import select
 import statistics
@@ -194,9 +195,11 @@ class SoundTiming(EndToEnd):
             with open(os.environ["TAVELO_SOUND_REPORT"], "a") as f:
                 f.write(report + "\n")
         self.assertGreaterEqual(len(ms), 20, report)
+        self.assertGreater(min(s for _, _, s in lags), 0.8, "the captured sound is the recording; " + report)
+        if os.environ.get("TAVELO_SANITIZED"):
+            return  # a sanitized program is slower and several times larger: only reported
         self.assertLessEqual(statistics.median(ms), 50, report)
         self.assertLessEqual(max(ms), 80, report)
-        self.assertGreater(min(s for _, _, s in lags), 0.8, "the captured sound is the recording; " + report)
         self.assertLess(rss, 60, report)
 
 
