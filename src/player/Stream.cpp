@@ -32,7 +32,8 @@ bool TStream::Open(long rate, int channels) {
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyUs, &spec));
     attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(StartUs, &spec));
-    attr.minreq = static_cast<uint32_t>(-1);
+    // The writer blocks until this much is free; a new word is noticed only between writes.
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(StartUs, &spec));
     attr.fragsize = static_cast<uint32_t>(-1);
     int error = 0;
     s_ = pa_simple_new(nullptr, "Tavelo", PA_STREAM_PLAYBACK, nullptr, "pronunciation", &spec,
