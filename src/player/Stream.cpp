@@ -12,9 +12,10 @@ namespace {
 constexpr pa_usec_t TargetLatencyUs = 150000;
 // How much must be buffered before playback starts (again): one write.
 constexpr pa_usec_t StartUs = 10000;
-// After this long without a write the server has played everything: a flush, a round trip to the
-// server, would only delay the next word.
-constexpr auto DryAfter = std::chrono::milliseconds(150);
+// After this long without a write the server has played everything (the buffer and the sound
+// card's share): a flush, a round trip to the server, would only delay the next word.
+constexpr auto DryAfter =
+    std::chrono::microseconds(TargetLatencyUs) + std::chrono::milliseconds(100);
 
 } // namespace
 
