@@ -1,7 +1,6 @@
 #include "Player.h"
-#include "MediaThread.h"
-#include "PlaybackHost.h"
 #include "PlayerProbe.h"
+#include "Speaker.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -9,30 +8,32 @@
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 
 namespace {
 
 // Larger than any pronunciation; a bigger file is refused rather than read into memory.
 constexpr qint64 MaxRecordingBytes = 64 * 1024 * 1024;
-// At the end of the application, how long to wait for a media thread before leaving it behind.
-constexpr unsigned long FinalWaitMs = 3000;
+// At the end of the application, how long to wait for the player's thread before leaving it
+// behind.
+constexpr unsigned FinalWaitMs = 3000;
 
 // Exists between pvInitMp3 and pvFreeMp3; touched only from the thread that prepared it.
-std::unique_ptr<TMediaThread> Media;
-// That thread, kept apart so that a call from another thread is refused without touching Media.
+std::unique_ptr<TSpeaker> Speaker;
+// That thread, kept apart so that a call from another thread is refused without touching Speaker.
 std::atomic<QThread*> Caller{nullptr};
 
 bool FromCaller() {
-    return QThread::currentThread() == Caller.load() && Media != nullptr;
+    return QThread::currentThread() == Caller.load() && Speaker != nullptr;
 }
 
-// Called as the application object goes, with or without pvFreeMp3 before: no media thread may
-// outlive it.
+// Called as the application object goes, with or without pvFreeMp3 before: the player's thread
+// should not outlive it.
 void AtApplicationEnd() {
     Caller = nullptr;
-    Media.reset();
-    JoinStoppingThreads(FinalWaitMs);
+    Speaker.reset();
+    JoinStoppedSpeakers(FinalWaitMs);
 }
 
 int Init() {
@@ -40,7 +41,7 @@ int Init() {
         return 1;
     if (Caller.load() != nullptr)
         return FromCaller() ? 0 : 1;
-    Media = std::make_unique<TMediaThread>();
+    Speaker = std::make_unique<TSpeaker>();
     Caller = QThread::currentThread();
     qRemovePostRoutine(AtApplicationEnd);
     qAddPostRoutine(AtApplicationEnd);
@@ -59,24 +60,22 @@ bool ReadRecording(const QFileInfo& file, QByteArray& data) {
 }
 
 int Play(const char* path) {
+    const auto asked = std::chrono::steady_clock::now();
     if (!FromCaller() || path == nullptr)
         return 1;
     const QFileInfo file(QString::fromUtf8(path));
     QByteArray data;
-    if (!ReadRecording(file, data)) {
-        // A new play ends the one before, also when there is nothing (or no file) to play.
-        Media->Host().RequestStop();
-        return 2;
-    }
-    Media->Host().RequestPlay(data, QUrl::fromLocalFile(file.absoluteFilePath()));
-    return 0;
+    const bool readable = ReadRecording(file, data);
+    // A new play ends the one before, also when there is nothing (or no file) to play.
+    Speaker->Play(data.toStdString(), file.absoluteFilePath().toStdString(), asked);
+    return readable ? 0 : 2;
 }
 
 int Free() {
     if (!FromCaller())
         return 1;
     Caller = nullptr;
-    Media.reset();
+    Speaker.reset();
     return 0;
 }
 
@@ -93,12 +92,8 @@ template <typename F> int Guarded(F&& f) noexcept {
 
 TPlaybackProbe ProbePlayback() {
     TPlaybackProbe probe;
-    if (!FromCaller())
-        return probe;
-    probe.prepared = true;
-    TPlaybackHost* host = &Media->Host();
-    QMetaObject::invokeMethod(
-        host, [host, &probe] { host->Fill(probe); }, Qt::BlockingQueuedConnection);
+    if (FromCaller())
+        Speaker->Fill(probe);
     return probe;
 }
 

@@ -1,4 +1,6 @@
+#include "NullSink.h"
 #include "Player.h"
+#include "PlayerFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -42,6 +44,18 @@ static int RunApplicationEndsFirst(int argc, char** argv, const char* mp3) {
     return pvPlayMp3(mp3) != 0 && pvFreeMp3() != 0 ? 0 : 1;
 }
 
+namespace testplayer {
+
+namespace {
+NullSink* Sink = nullptr;
+}
+
+NullSink* SharedSink() {
+    return Sink;
+}
+
+} // namespace testplayer
+
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--without-application") == 0)
         return RunWithoutApplication(argv[2]);
@@ -52,5 +66,14 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    // One private sound server for the whole run, so that the tests hear what the player plays
+    // and no test depends on the machine's own sound.
+    testplayer::NullSink sink;
+    if (sink.Start())
+        testplayer::Sink = &sink;
+    else
+        qWarning("No private sound server: %s", qPrintable(sink.Failure()));
+    const int result = RUN_ALL_TESTS();
+    testplayer::Sink = nullptr;
+    return result;
 }
