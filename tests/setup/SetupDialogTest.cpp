@@ -148,6 +148,27 @@ TEST_F(SetupDialogTest, PassScoreBoundsFollowTheArrowsButNeverMoveAScoreByThemse
     EXPECT_EQ(BoxText("txtSecondNum"), QStringLiteral("4"));
     EXPECT_EQ(Arrows("udThirdNum")->Max(), 3);
 
+    // Another learner's scores load with the table's bounds, untouched by these arrows.
+    AddLearner(101, QStringLiteral("乙"));
+    db.SetSetting(101, 3, 20);
+    db.SetSetting(101, 4, 15);
+    db.SetSetting(101, 13, 10);
+    db.SetSetting(101, 14, 5);
+    form.reset();
+    engine.reset();
+    Start();
+    Open();
+    ClickArrow("udFirstNum", -1);
+    Find<QComboBox>("cboUser")->setCurrentIndex(1);
+    emit Find<QComboBox>("cboUser")->activated(1);
+    Click("btnApply");
+    EXPECT_EQ(QString("%1/%2/%3/%4")
+                  .arg(Stored(101, 3))
+                  .arg(Stored(101, 4))
+                  .arg(Stored(101, 13))
+                  .arg(Stored(101, 14)),
+              QStringLiteral("20/15/10/5"));
+
     ClickArrow("udFirstNum", 1, 200);
     EXPECT_EQ(BoxText("txtFirstNum"), QStringLiteral("100"));
     EXPECT_EQ(Arrows("udSecondNum")->Max(), 99);
@@ -260,6 +281,27 @@ TEST_F(SetupDialogTest, EnterConfirmsUnlessAButtonHasTheFocusAndEscapeCancels) {
     QTest::keyClick(form.get(), Qt::Key_Escape);
     EXPECT_EQ(form->result(), QDialog::Rejected);
     EXPECT_EQ(Stored(100, 1), 22);
+
+    // The typed spin edit passes Tab, Return and Escape on to the dialog.
+    Open();
+    Find<QTabWidget>("pgcSetup")->setCurrentIndex(1);
+    QLineEdit* round = Find<TUpdownEdit>("udRoundNumber")->Box();
+    round->setFocus();
+    round->selectAll();
+    QTest::keyClicks(round, QStringLiteral("7"));
+    QTest::keyClick(round, Qt::Key_Tab);
+    EXPECT_TRUE(Find<TUpdownEdit>("udFloorAbility")->Box()->hasFocus());
+    QTest::keyClick(round, Qt::Key_Escape);
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    Open();
+    Find<QTabWidget>("pgcSetup")->setCurrentIndex(1);
+    round = Find<TUpdownEdit>("udRoundNumber")->Box();
+    round->setFocus();
+    round->selectAll();
+    QTest::keyClicks(round, QStringLiteral("7"));
+    QTest::keyClick(round, Qt::Key_Return);
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+    EXPECT_EQ(Stored(100, 36), 7); // the pass number
 }
 
 TEST_F(SetupDialogTest, TheEngineFollowsTheStoredSettings) {
