@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
 #include <QRandomGenerator>
 
 namespace {
@@ -107,8 +108,19 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
     }
     const QString saved = QDir(out.path()).filePath("list.tvr");
     const QString pdf = QDir(out.path()).filePath("list.pdf");
-    preview.AskSavePath = [&saved] { return saved; };
+    preview.AskSavePath = [&saved](QString*) { return saved; };
     preview.actSave->trigger();
+    // A name without a suffix takes the chosen filter's.
+    for (const QString& filter :
+         {QStringLiteral("PDF 文件 (*.pdf)"), QStringLiteral("报表文件 (*.tvr)")}) {
+        preview.AskSavePath = [this, filter](QString* chosen) {
+            *chosen = filter;
+            return QDir(out.path()).filePath("plain");
+        };
+        preview.actSave->trigger();
+    }
+    EXPECT_EQ(ReadPdf(QDir(out.path()).filePath("plain.pdf")).size(), 3u);
+    EXPECT_TRUE(QFile::exists(QDir(out.path()).filePath("plain.tvr")));
     EXPECT_TRUE(preview.SaveFile(pdf));
     EXPECT_EQ(ReadPdf(pdf).size(), 3u);
 
@@ -131,6 +143,54 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
     EXPECT_EQ(other.PageCount(), 3); // what was shown stays
     EXPECT_FALSE(other.SaveFile(QDir(out.path()).filePath("missing/dir/x.tvr")));
     EXPECT_EQ(messages.size(), 2);
+}
+
+// Page setup offers the report's own margins: confirmed unchanged, the layout stays; a new
+// margin moves the rows.
+TEST_F(PreviewTest, PageSetupStartsFromTheReportsMargins) {
+    TdmReport report;
+    TReportDataSet data;
+    data.Append(QStringLiteral("w"), QString(), QStringLiteral("t"));
+    report.DataSet = &data;
+    report.BuildReport();
+    TfrPreview preview(nullptr, &report.frReport1);
+    const TPreparedReport before = preview.Pages();
+    QMarginsF offered;
+    preview.AskPageSetup = [&offered](QPrinter* printer) {
+        offered = printer->pageLayout().margins(QPageLayout::Millimeter);
+        return true;
+    };
+    preview.actPageSetup->trigger();
+    EXPECT_EQ(offered, report.frReport1.Pages.front().margins);
+    EXPECT_TRUE(Same(preview.Pages(), before));
+
+    preview.AskPageSetup = [](QPrinter* printer) {
+        QPageLayout layout = printer->pageLayout();
+        layout.setLeftMargin(layout.margins().left() + 20);
+        printer->setPageLayout(layout);
+        return true;
+    };
+    preview.actPageSetup->trigger();
+    const QRectF was = before.pages[0].items.back().rect;
+    const QRectF now = preview.Pages().pages[0].items.back().rect;
+    EXPECT_GT(now.left(), was.left() + 10);
+    EXPECT_EQ(now.top(), was.top());
+}
+
+// A saved report whose painting would take far too long is refused when it is opened.
+TEST_F(PreviewTest, AReportBeyondThePaintingBoundIsRefused) {
+    TPreparedReport heavy;
+    TPreparedItem item;
+    item.rect = QRectF(10, 10, 100, 20);
+    item.text = QString(1000, QLatin1Char('x'));
+    heavy.pages.assign(1, TPreparedPage{QSizeF(595, 842), {}});
+    heavy.pages[0].items.assign(static_cast<size_t>(kMaxPaintCost / 1000) + 1, item);
+    QString error;
+    TPreparedReport loaded;
+    EXPECT_FALSE(ParseReport(SerializeReport(heavy), &loaded, &error));
+    EXPECT_FALSE(error.isEmpty());
+    heavy.pages[0].items.resize(static_cast<size_t>(kMaxPaintCost / 1000) - 10);
+    EXPECT_TRUE(ParseReport(SerializeReport(heavy), &loaded, &error));
 }
 
 } // namespace
