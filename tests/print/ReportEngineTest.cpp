@@ -221,13 +221,10 @@ TEST_F(ReportPdfTest, HanInATranslationMovesNoRow) {
     }
     const auto pages = ReadPdf(Export(report, data));
     ASSERT_EQ(pages.size(), 1u);
-    std::vector<double> names;
-    std::vector<double> latin;
+    std::vector<double> names, latin;
     for (const TPdfWord& w : pages[0].words) {
-        if (w.text.startsWith('w')) {
-            names.push_back(w.yMax);
-        } else if (w.text == QLatin1String("study")) {
-            latin.push_back(w.yMax);
+        if (w.text.startsWith('w') || w.text == QLatin1String("study")) {
+            (w.text.startsWith('w') ? names : latin).push_back(w.yMax);
         }
     }
     ASSERT_EQ(names.size(), 12u);
