@@ -1,12 +1,43 @@
 // The print command of the word-list dialog: setup dialog, report data set, report module.
 #include "PrintFrm.h"
 
+#include "PrintGrid.h"
 #include "PrintSetupFrm.h"
 #include "ReciteCtrl.h"
 #include "ReportDM.h"
 #include "report/Preview.h"
 
 #include <QCoreApplication>
+
+namespace {
+
+// The listed rows, in the listed order, read from what the grid holds.
+void CopyListedRows(const TPrintGridModel& model, TReportDataSet& dataSet,
+                    const std::function<void()>& afterRow) {
+    const auto column = [&model](const char* field) {
+        for (int c = 0; c < model.columnCount(); ++c) {
+            if (model.Query()->FieldName(c).compare(QLatin1String(field), Qt::CaseInsensitive) ==
+                0) {
+                return c;
+            }
+        }
+        return -1;
+    };
+    const int name = column("WORD_NAME");
+    const int symbol = column("WORD_SYMBOL");
+    const int trans = column("WORD_TRANS");
+    const auto text = [&model](int row, int c) {
+        return c < 0 ? QString() : model.data(model.index(row, c)).toString();
+    };
+    for (int r = 0; r < model.rowCount(); ++r) {
+        dataSet.Append(text(r, name), text(r, symbol), text(r, trans));
+        if (afterRow) {
+            afterRow();
+        }
+    }
+}
+
+} // namespace
 
 void TfrmPrint::mmiPreviewClick() {
     TUser* user = engine_ != nullptr ? engine_->CurrentUser() : nullptr;
@@ -27,8 +58,8 @@ void TfrmPrint::mmiPreviewClick() {
     TReportDataSet dataSet;
     // Windows repaint while the rows are copied, but no click may change the list that is
     // being walked.
-    CopyWordList(*list_, dataSet,
-                 [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    CopyListedRows(*model_, dataSet,
+                   [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 
     TdmReport report;
     report.ColumnCount = user->Config.ColumnCount;

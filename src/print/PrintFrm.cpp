@@ -210,7 +210,9 @@ void TfrmPrint::LoadWords() {
     if (!list_->Sort().isEmpty()) {
         list_->SetSort(QString());
     }
+    // Every row is read now; the limits and the titles then work on what was read.
     model_->SetQuery(list_);
+    limits_.reset();
     SetCount(model_->rowCount());
     QHeaderView* titles = DBGridEh1->horizontalHeader();
     const int columns = model_->columnCount();
@@ -236,21 +238,15 @@ void TfrmPrint::LoadWords() {
     ApplyFilter();
 }
 
-QString TfrmPrint::FilterText() const {
-    // From the positions, not the grouped text in the fields: "1,000" is no number in SQL.
-    return QStringLiteral("(ABILITY <= %1) and (WORD_ROUND >= %2) ")
-        .arg(udAbility->Position())
-        .arg(udOblivion->Position());
-}
-
 void TfrmPrint::ApplyFilter() {
     if (list_ == nullptr) {
         return;
     }
-    const QString filter = FilterText();
-    // The same limits select the same rows: the list is read again only when they differ.
-    if (filter.trimmed() != list_->Filter() || !list_->Active()) {
-        model_->SetFilter(filter);
+    const std::pair<int, int> limits{udAbility->Position(), udOblivion->Position()};
+    // The same limits list the same rows: the grid keeps its selection.
+    if (limits_ != limits) {
+        limits_ = limits;
+        model_->SetLimits(limits.first, limits.second);
     }
     SetCount(model_->rowCount());
 }
@@ -272,8 +268,7 @@ void TfrmPrint::DBGridEh1TitleClick(int column) {
     int& flag = sortFlags_[static_cast<size_t>(column)];
     const bool ascending = flag == 0;
     flag = ascending ? 1 : 0;
-    model_->SetSort(list_->FieldName(column) +
-                    (ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC")));
+    model_->SetSort(column, ascending);
     // The header flipped its own marker already; the flags decide what it shows.
     DBGridEh1->horizontalHeader()->setSortIndicator(column, ascending ? Qt::AscendingOrder
                                                                       : Qt::DescendingOrder);

@@ -4,6 +4,7 @@
 // narrowed by two limits, sorted by a title click, counted, and printed as a report.
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -38,8 +39,6 @@ public:
     // The print command: setup dialog, report data set, report and preview.
     void mmiPreviewClick();
 
-    // The filter the two limits make.
-    QString FilterText() const;
     // The sort flag of a column: 0 = the next click sorts ascending, 1 = descending.
     int SortFlag(int column) const;
 
@@ -78,6 +77,7 @@ private:
     TPrintGridModel* model_;
     TAdoQuery* list_ = nullptr;
     std::vector<int> sortFlags_;
+    std::optional<std::pair<int, int>> limits_; // the score and pass limits listed
     bool shown_ = false;
 };
 

@@ -2,49 +2,99 @@
 
 #include "AdoQuery.h"
 
+#include <algorithm>
+
+namespace {
+
+bool IsNumber(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// SQL's order: nulls first, numbers by value before texts, texts by code point.
+int Compare(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull()) {
+        return int(b.isNull()) - int(a.isNull());
+    }
+    if (IsNumber(a) && IsNumber(b)) {
+        const double x = a.toDouble();
+        const double y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    if (IsNumber(a) != IsNumber(b)) {
+        return IsNumber(a) ? -1 : 1;
+    }
+    return a.toString().compare(b.toString());
+}
+
+} // namespace
+
 TPrintGridModel::TPrintGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void TPrintGridModel::SetQuery(TAdoQuery* query) {
     beginResetModel();
     query_ = query;
     titles_.clear();
-    if (query_ != nullptr) {
+    count_ = 0;
+    ability_ = round_ = -1;
+    sortColumn_ = -1;
+    limited_ = false;
+    if (query_ != nullptr && query_->Active()) {
         for (int i = 0; i < query_->FieldCount(); ++i) {
             titles_ << query_->FieldName(i);
         }
+        ability_ = query_->FieldIndex(QStringLiteral("ABILITY"));
+        round_ = query_->FieldIndex(QStringLiteral("WORD_ROUND"));
+        count_ = query_->RecordCount(); // every row is fetched and kept by the query
     }
-    Reload();
+    Rebuild();
     endResetModel();
 }
 
-void TPrintGridModel::Reload() {
-    rows_ = query_ != nullptr && query_->Active() ? query_->RecordCount() : 0;
-}
-
-bool TPrintGridModel::SetFilter(const QString& filter) {
-    if (query_ == nullptr) {
-        return false;
-    }
+void TPrintGridModel::SetLimits(int maxAbility, int minRound) {
     beginResetModel();
-    const bool ok = query_->SetFilter(filter);
-    Reload();
+    limited_ = true;
+    maxAbility_ = maxAbility;
+    minRound_ = minRound;
+    Rebuild();
     endResetModel();
-    return ok;
 }
 
-bool TPrintGridModel::SetSort(const QString& sort) {
-    if (query_ == nullptr) {
-        return false;
-    }
+void TPrintGridModel::SetSort(int column, bool ascending) {
     beginResetModel();
-    const bool ok = query_->SetSort(sort);
-    Reload();
+    sortColumn_ = column >= 0 && column < titles_.size() ? column : -1;
+    ascending_ = ascending;
+    Rebuild();
     endResetModel();
-    return ok;
+}
+
+void TPrintGridModel::Rebuild() {
+    rows_.clear();
+    const auto value = [this](int row, int column) { return query_->ValueAt(row, column); };
+    for (int r = 0; r < count_; ++r) {
+        // A row whose score or passes is missing fails the limits, as in SQL.
+        if (!limited_ || (!value(r, ability_).isNull() && !value(r, round_).isNull() &&
+                          value(r, ability_).toDouble() <= maxAbility_ &&
+                          value(r, round_).toDouble() >= minRound_)) {
+            rows_.push_back(r);
+        }
+    }
+    if (sortColumn_ >= 0) {
+        std::stable_sort(rows_.begin(), rows_.end(), [&](int a, int b) {
+            const int order = Compare(value(a, sortColumn_), value(b, sortColumn_));
+            return ascending_ ? order < 0 : order > 0;
+        });
+    }
 }
 
 int TPrintGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int TPrintGridModel::columnCount(const QModelIndex& parent) const {
@@ -52,10 +102,11 @@ int TPrintGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TPrintGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || query_ == nullptr || !index.isValid()) {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount() ||
+        index.column() >= columnCount()) {
         return QVariant();
     }
-    const QVariant v = query_->ValueAt(index.row(), index.column());
+    const QVariant v = query_->ValueAt(SourceRow(index.row()), index.column());
     if (v.typeId() == QMetaType::QByteArray) {
         return QVariant(); // pictures or sounds stored in the row are not shown as text
     }

@@ -52,16 +52,17 @@ TBook* TfrmSetup::SelectedBook(QListWidget* list) const {
     return books.IndexOfObject(book) >= 0 ? book : nullptr;
 }
 
-bool TfrmSetup::BookHasProgress(const TBook* book) const {
+std::optional<bool> TfrmSetup::BookHasProgress(const TBook* book) const {
     TAdoQuery* q = FUser->Channel->OpenQuery(
         SqlFormat("select count(*) as N from Recite where USER_ID = %d and BOOK_ID = %d and "
                   "WORD_ROUND > 0",
                   {FUser->ID, book->BookID}),
         1);
-    const bool progress = q != nullptr && !q->Eof() && q->AsInteger(QStringLiteral("N")) > 0;
-    if (q != nullptr) {
-        q->Close();
+    if (q == nullptr || q->Eof()) {
+        return std::nullopt;
     }
+    const bool progress = q->AsInteger(QStringLiteral("N")) > 0;
+    q->Close();
     return progress;
 }
 
@@ -72,7 +73,15 @@ void TfrmSetup::BtnExcludeGrpClick() {
     }
     // Unsubscribing deletes the learner's progress in the book: a slip of the mouse must not
     // throw away what was learnt without a word.
-    if (BookHasProgress(book)) {
+    const std::optional<bool> progress = BookHasProgress(book);
+    if (!progress) {
+        // Unknown progress is not "none": nothing is deleted unseen.
+        ShowMessageBox(
+            {QStringLiteral("暂时无法读取“%1”的背记记录，请稍后再试。").arg(book->BookDesc),
+             QStringLiteral("提示"), TMsgButtons::Ok, TMsgIcon::Warning});
+        return;
+    }
+    if (*progress) {
         const TMessage question{
             QStringLiteral("“%1”已有背记记录，移出后这些记录将被删除，是否继续？")
                 .arg(book->BookDesc),
@@ -123,7 +132,12 @@ void TfrmSetup::btnAddUserClick() {
     if (!EditUser(this, &entries)) {
         return;
     }
-    engine_->AddUser(TrimBlanks(entries.name), TrimBlanks(entries.password));
+    if (engine_->AddUser(TrimBlanks(entries.name), TrimBlanks(entries.password)) == nullptr) {
+        // The selection stays on the learner shown; the last one in the list is not the new one.
+        ShowMessageBox({QStringLiteral("暂时无法添加用户，数据库没有接受新用户，请稍后再试。"),
+                        QStringLiteral("提示"), TMsgButtons::Ok, TMsgIcon::Warning});
+        return;
+    }
     FillUsers();
     cboUser->setCurrentIndex(cboUser->count() - 1);
     cboUserChange();

@@ -227,11 +227,11 @@ QWidget* TfrmSetup::CreateBasicPage() {
     udFirstNum = AddArrows(right, 0, 0, QStringLiteral("首轮辨识分值"), "txtFirstNum", "udFirstNum",
                            1, 100, 1, 8);
     udSecondNum = AddArrows(right, 1, 0, QStringLiteral("第二轮的分值"), "txtSecondNum",
-                            "udSecondNum", -98, 99, 1, 3);
+                            "udSecondNum", -98, kSecondNumMax, 1, 3);
     udThirdNum = AddArrows(right, 2, 0, QStringLiteral("第三轮的分值"), "txtThirdNum", "udThirdNum",
-                           -99, 98, 1, 1);
+                           -99, kThirdNumMax, 1, 1);
     udFourthNum = AddArrows(right, 3, 0, QStringLiteral("第四轮的分值"), "txtFourthNum",
-                            "udFourthNum", -100, 97, 1, 0);
+                            "udFourthNum", -100, kFourthNumMax, 1, 0);
     udSubNum = AddArrows(right, 4, 0, QStringLiteral("此后递减分值"), "txtSubNum", "udSubNum", 1,
                          50, 1, 2);
     right->setRowStretch(5, 1);
@@ -392,8 +392,7 @@ QWidget* TfrmSetup::CreateBooksPage() {
     auto* arrows = new QVBoxLayout;
     arrows->addStretch();
     for (QPushButton* b : {BtnExcludeGrp, BtnIncludeGrp}) {
-        b->setFixedWidth(44);
-        b->setAutoDefault(false);
+        b->setFixedWidth(44); // Enter on a focused arrow presses it, as on any button
         arrows->addWidget(b);
     }
     arrows->addStretch();

@@ -90,6 +90,11 @@ void TfrmSetup::LoadConfig(TConfig* config) {
     const TConfig& c = *config;
     udWordNum->SetPosition(c.WordNum);
     udOblivion->SetPosition(c.Oblivion);
+    // Each learner's scores load within the table's own bounds, not the ones another
+    // learner's arrows left.
+    udSecondNum->SetMax(kSecondNumMax);
+    udThirdNum->SetMax(kThirdNumMax);
+    udFourthNum->SetMax(kFourthNumMax);
     udFirstNum->SetPosition(c.FirstNum);
     udSecondNum->SetPosition(c.SecondNum);
     udUpperLimit->SetPosition(c.UpperLimit);

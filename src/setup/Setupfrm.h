@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -81,6 +82,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The upper bounds of the later pass scores as the dialog is made; the arrows of the
+    // scores above lower them while a learner's scores are edited.
+    static constexpr int kSecondNumMax = 99;
+    static constexpr int kThirdNumMax = 98;
+    static constexpr int kFourthNumMax = 97;
+
     void CreateControls();
     QWidget* CreateBasicPage();
     QWidget* CreateReviewPage();
@@ -98,7 +105,8 @@ private:
     void FillBooks();
     void SelectLast(QListWidget* list);
     TBook* SelectedBook(QListWidget* list) const;
-    bool BookHasProgress(const TBook* book) const;
+    // Empty when the count cannot be read.
+    std::optional<bool> BookHasProgress(const TBook* book) const;
     void ShowProducts();
 
     TRecite* engine_;

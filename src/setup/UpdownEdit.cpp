@@ -21,6 +21,25 @@ bool ReadsAsInteger(const QString& text) {
     return ok;
 }
 
+// Keys that carry a control character yet belong to the dialog: moving the focus, its
+// default and its cancel button.
+bool IsDialogKey(int key) {
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return ||
+           key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+// What an input method or a paste may bring: full-width digits and minus signs read as
+// their ASCII forms.
+QChar AsciiForm(QChar c) {
+    if (c.category() == QChar::Number_DecimalDigit) {
+        return QChar(u'0' + c.digitValue());
+    }
+    if (c == QChar(0xFF0D) || c == QChar(0x2212)) {
+        return QLatin1Char('-');
+    }
+    return c;
+}
+
 } // namespace
 
 TUpdownEdit::TUpdownEdit(QWidget* parent) : QWidget(parent) {
@@ -30,6 +49,9 @@ TUpdownEdit::TUpdownEdit(QWidget* parent) : QWidget(parent) {
     box_->setContextMenuPolicy(Qt::NoContextMenu);
     box_->setAcceptDrops(false);
     box_->installEventFilter(this);
+    // Text that arrives around the key filter (an input method's commit, a middle-click
+    // paste, undo) is held to the same rules, so the box never shows what is not stored.
+    connect(box_, &QLineEdit::textEdited, this, [this] { Settle(); });
     arrows_ = new TUpDown(this);
     // The box's Up and Down keys work the arrows, which then write the position themselves.
     arrows_->Associate(box_, false, false);
@@ -135,6 +157,9 @@ bool TUpdownEdit::KeyDown(const QKeyEvent* event) {
     default:
         break;
     }
+    if (IsDialogKey(event->key())) {
+        return false;
+    }
     if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::SelectAll)) {
         return false; // change nothing
     }
@@ -160,7 +185,23 @@ bool TUpdownEdit::Accepts(const QString& character) const {
     return c == kBackspace;
 }
 
-void TUpdownEdit::KeyUp(int key) {
+void TUpdownEdit::Settle() {
+    QString kept;
+    for (const QChar raw : box_->text()) {
+        const QChar c = AsciiForm(raw);
+        if (c == QLatin1Char('-')
+                ? kept.isEmpty()
+                : (c.unicode() < 0x80 && c.isDigit() && ReadsAsInteger(kept + c))) {
+            kept += c;
+        }
+    }
+    if (kept != box_->text()) {
+        box_->setText(kept);
+    }
+    HoldInRange();
+}
+
+void TUpdownEdit::HoldInRange() {
     bool ok = false;
     const int value = box_->text().toInt(&ok, 10); // not a number counts as 0
     const int read = ok ? value : 0;
@@ -171,6 +212,10 @@ void TUpdownEdit::KeyUp(int key) {
     } else {
         arrows_->SetPosition(read);
     }
+}
+
+void TUpdownEdit::KeyUp(int key) {
+    HoldInRange();
     if (OnKeyUp) {
         OnKeyUp(key);
     }

@@ -43,6 +43,8 @@ private:
     bool KeyDown(const QKeyEvent* event);
     bool Accepts(const QString& character) const;
     void KeyUp(int key);
+    void Settle();
+    void HoldInRange();
     void WritePosition();
 
     QLineEdit* box_ = nullptr;

@@ -127,7 +127,9 @@ void TfrmRecite::EscapeCommand() {
 }
 
 void TfrmRecite::PopupMenuHere() {
-    pmuWord->popup(mapToGlobal(rect().center()));
+    // From the geometry the window was given: right after the first show the window system
+    // may not yet translate the window's own coordinates.
+    pmuWord->popup(geometry().center());
 }
 
 // The key alone decides: modifiers do not matter, and an auto-repeated key acts again.

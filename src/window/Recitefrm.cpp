@@ -49,6 +49,33 @@ QFont SongFont(int pixelHeight) {
     return font;
 }
 
+// The translation line: Latin letters and punctuation from a Latin face (the CJK faces draw
+// ’ and , full-width), Han characters from the Song face; a text longer than the line ends
+// in "…" instead of being cut mid-word.
+QFont TranslationFont(int pixelHeight) {
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Serif"), QStringLiteral("Times New Roman"),
+                      QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"),
+                      QStringLiteral("AR PL UMing CN")});
+    font.setPixelSize(pixelHeight);
+    return font;
+}
+
+class TElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(foregroundRole()));
+        const QRect area = contentsRect();
+        painter.drawText(area, static_cast<int>(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+    }
+};
+
 void SetTextColor(QLabel* label, const QColor& color) {
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
@@ -120,9 +147,9 @@ void TfrmRecite::CreateControls() {
     lblWord->setFont(SongFont(144));
     SetTextColor(lblWord, Qt::blue);
 
-    lblTrans = AddLabel("lblTrans", QRect(32, 249, 393, 30));
+    lblTrans = AddLabel("lblTrans", QRect(32, 249, 393, 30), new TElidedLabel(this));
     lblTrans->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lblTrans->setFont(SongFont(32));
+    lblTrans->setFont(TranslationFont(32));
     lblTrans->setAutoFillBackground(true); // the form colour behind the text
     SetTextColor(lblTrans, ColorFromStored(kWindowTextColor));
 
@@ -133,8 +160,10 @@ void TfrmRecite::CreateControls() {
     connect(tmFocus, &QTimer::timeout, this, [this] { tmFocusTimer(); });
 }
 
-QLabel* TfrmRecite::AddLabel(const char* name, const QRect& geometry) {
-    auto* label = new QLabel(this);
+QLabel* TfrmRecite::AddLabel(const char* name, const QRect& geometry, QLabel* label) {
+    if (label == nullptr) {
+        label = new QLabel(this);
+    }
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
     // Clicks and drags anywhere belong to the window itself.

@@ -97,7 +97,7 @@ private:
     void FormCreate(TReciteSetup setup);
     void CreateControls();
     void CreateMenu();
-    QLabel* AddLabel(const char* name, const QRect& geometry);
+    QLabel* AddLabel(const char* name, const QRect& geometry, QLabel* label = nullptr);
 
     // The settings the display uses, with the start values when there is no learner.
     int FontColor() const;

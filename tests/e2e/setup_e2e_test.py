@@ -10,6 +10,10 @@ from desktop import EndToEnd, wait_for
 
 # Rows of CONFIG by SEQUENCE.
 WORD_NUM = 1
+ROUND_NUMBER, FLOOR_ABILITY, CEILING_ABILITY = 36, 37, 38
+# The controls Tab visits on each page, the three of the top row and the tab bar included.
+CONTROLS = (19, 15, 14, 13)
+TO_TABS = ("Tab", "Tab", "Tab")  # from the current-user box past 添加 and 修改
 
 
 class Settings(EndToEnd):
@@ -54,6 +58,38 @@ class Settings(EndToEnd):
                          "nothing else changed")
         time.sleep(1.0)
         self.assertNotIn(window, program.visible_windows(), "the word window stays hidden after the dialog")
+
+    def test_keyboard_alone_walks_every_page_and_stores_what_was_typed(self):
+        folder = self.folder(words=("你", "好"), speak=False)
+        program, window = self.start_shown(folder)
+        dialog = self.open_settings(program, window)
+        before = dict((s, v) for s, v, _ in self.settings(folder, 100))
+        # Basic page: words per group, two steps up, then on round to the current-user box.
+        program.key(*TO_TABS, "Tab", "Tab", "Up", "Up", *["Tab"] * (CONTROLS[0] - 5))
+        # Every other page: round once through all of its controls.
+        for page in (1, 2, 3):
+            program.key(*TO_TABS, "Right", *["Tab"] * (CONTROLS[page] - 3))
+        # Back to the review page; a value typed into each of its three spin edits.
+        program.key(*TO_TABS, "Left", "Left", *["Tab"] * 5)
+        self.display.xdotool("type", "--delay", "60", "12")
+        program.key("Tab")
+        self.display.xdotool("type", "--delay", "60", "3")
+        program.key("Tab")
+        self.display.xdotool("type", "--delay", "60", "45")
+        program.key("Return")  # 确定, from inside the spin edit
+        self.assertTrue(wait_for(lambda: dialog not in program.visible_windows(), 5),
+                        "Return in a spin edit presses 确定; " + program.describe())
+        after = dict((s, v) for s, v, _ in self.settings(folder, 100))
+        typed = {WORD_NUM: 22, ROUND_NUMBER: 12, FLOOR_ABILITY: 3, CEILING_ABILITY: 45}
+        self.assertEqual(after, {**before, **typed})
+
+        # Escape from inside a spin edit closes without storing.
+        dialog = self.open_settings(program, window)
+        program.key(*TO_TABS, "Right", *["Tab"] * 5)
+        self.display.xdotool("type", "--delay", "60", "9")
+        program.key("Escape")
+        self.assertTrue(wait_for(lambda: dialog not in program.visible_windows(), 5), "Escape closes the dialog")
+        self.assertEqual(dict((s, v) for s, v, _ in self.settings(folder, 100)), after)
 
     def test_add_creates_a_learner_with_the_default_settings(self):
         folder = self.folder(speak=False)

@@ -209,6 +209,34 @@ TEST_F(ReportPdfTest, NoHeaderOrFooterWhenSwitchedOffAndColumnCountZeroIsOne) {
     EXPECT_EQ(pages[0].Texts().count(), 2 * 51);
 }
 
+// A translation holding Han characters keeps its Latin words on the line they have beside a
+// Latin-only translation: every memo is drawn on its main face's baseline.
+TEST_F(ReportPdfTest, HanInATranslationMovesNoRow) {
+    TdmReport report;
+    report.ColumnCount = 1;
+    TReportDataSet data;
+    for (int i = 1; i <= 12; ++i) {
+        data.Append(QStringLiteral("w%1").arg(i), QString(),
+                    i % 2 == 0 ? QStringLiteral("学习 study") : QStringLiteral("study"));
+    }
+    const auto pages = ReadPdf(Export(report, data));
+    ASSERT_EQ(pages.size(), 1u);
+    std::vector<double> names, latin;
+    for (const TPdfWord& w : pages[0].words) {
+        if (w.text.startsWith('w') || w.text == QLatin1String("study")) {
+            (w.text.startsWith('w') ? names : latin).push_back(w.yMax);
+        }
+    }
+    ASSERT_EQ(names.size(), 12u);
+    ASSERT_EQ(latin.size(), 12u);
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_NEAR(latin[i] - names[i], latin[0] - names[0], 0.2) << "row " << i + 1;
+        if (i > 0) {
+            EXPECT_NEAR(names[i] - names[i - 1], names[1] - names[0], 0.2) << "row " << i + 1;
+        }
+    }
+}
+
 TEST_F(ReportPdfTest, ChineseInASongFaceOnA5) {
     TdmReport report;
     report.ColumnCount = 1;

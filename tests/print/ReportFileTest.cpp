@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
 #include <QRandomGenerator>
 
 namespace {
@@ -107,8 +108,19 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
     }
     const QString saved = QDir(out.path()).filePath("list.tvr");
     const QString pdf = QDir(out.path()).filePath("list.pdf");
-    preview.AskSavePath = [&saved] { return saved; };
+    preview.AskSavePath = [&saved](QString*) { return saved; };
     preview.actSave->trigger();
+    // A name without a suffix takes the chosen filter's.
+    for (const QString& filter :
+         {QStringLiteral("PDF 文件 (*.pdf)"), QStringLiteral("报表文件 (*.tvr)")}) {
+        preview.AskSavePath = [this, filter](QString* chosen) {
+            *chosen = filter;
+            return QDir(out.path()).filePath("plain");
+        };
+        preview.actSave->trigger();
+    }
+    EXPECT_EQ(ReadPdf(QDir(out.path()).filePath("plain.pdf")).size(), 3u);
+    EXPECT_TRUE(QFile::exists(QDir(out.path()).filePath("plain.tvr")));
     EXPECT_TRUE(preview.SaveFile(pdf));
     EXPECT_EQ(ReadPdf(pdf).size(), 3u);
 
@@ -131,6 +143,39 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
     EXPECT_EQ(other.PageCount(), 3); // what was shown stays
     EXPECT_FALSE(other.SaveFile(QDir(out.path()).filePath("missing/dir/x.tvr")));
     EXPECT_EQ(messages.size(), 2);
+}
+
+// Page setup offers the report's own margins; confirmed unchanged, the layout stays.
+TEST_F(PreviewTest, PageSetupStartsFromTheReportsMargins) {
+    TdmReport report;
+    TReportDataSet data;
+    data.Append(QStringLiteral("w"), QString(), QStringLiteral("t"));
+    report.DataSet = &data;
+    report.BuildReport();
+    TfrPreview preview(nullptr, &report.frReport1);
+    const TPreparedReport before = preview.Pages();
+    QMarginsF offered;
+    preview.AskPageSetup = [&offered](QPrinter* printer) {
+        offered = printer->pageLayout().margins(QPageLayout::Millimeter);
+        return true;
+    };
+    preview.actPageSetup->trigger();
+    EXPECT_EQ(offered, report.frReport1.Pages.front().margins);
+    EXPECT_TRUE(Same(preview.Pages(), before));
+}
+
+// A saved report whose painting would take far too long is refused when it is opened.
+TEST_F(PreviewTest, AReportBeyondThePaintingBoundIsRefused) {
+    TPreparedItem item;
+    item.text = QString(1000, QLatin1Char('x'));
+    TPreparedReport heavy{{TPreparedPage{QSizeF(595, 842), {}}}};
+    QString error;
+    for (const int items : {int(kMaxPaintCost / 1000) + 1, int(kMaxPaintCost / 1000) - 10}) {
+        heavy.pages[0].items.assign(static_cast<size_t>(items), item);
+        EXPECT_EQ(ParseReport(SerializeReport(heavy), &heavy, &error),
+                  items < kMaxPaintCost / 1000);
+    }
+    EXPECT_FALSE(error.isEmpty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "SetupFixture.h"
 
+#include "OtherProgram.h"
 #include "ReorderList.h"
 #include "Userfrm.h"
 
@@ -121,6 +122,35 @@ TEST_F(BooksTest, UnsubscribingABookWithProgressAsksBeforeTheRecordsGo) {
     Click("BtnExcludeGrp");
     EXPECT_EQ(Entries("lstSelected"), (QStringList{"b1"}));
     EXPECT_EQ(RecitedRows(2), 0);
+}
+
+TEST_F(BooksTest, EnterOnAnArrowMovesTheBookAndKeepsTheDialogOpen) {
+    Arrange(2, 1);
+    auto* include = Find<QPushButton>("BtnIncludeGrp");
+    include->setFocus();
+    QTest::keyClick(include, Qt::Key_Return);
+    EXPECT_EQ(Entries("lstSelected"), (QStringList{"b1", "b2"}));
+    EXPECT_TRUE(form->isVisible());
+}
+
+// While another program holds the file, neither the progress count nor a new learner can
+// be had: nothing is deleted unseen and the selection stays, with a word why.
+TEST_F(BooksTest, AHeldFileRefusesUnsubscribingAndAddingWithAMessage) {
+    Arrange(2, 2);
+    engine->Channel->SetBusyTimeout(20);
+    TOtherProgram other(db.Path());
+    ASSERT_TRUE(other.Write());
+    List("lstSelected")->setCurrentRow(1);
+    answers = {TMsgResult::Ok};
+    Click("BtnExcludeGrp");
+    userAnswer = TUserEntries{QStringLiteral("丁"), QString(), QString()};
+    const QString shown = Find<QComboBox>("cboUser")->currentText();
+    Click("btnAddUser");
+    other.LetGo();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].caption + messages[1].caption, QStringLiteral("提示提示"));
+    EXPECT_EQ(RecitedRows(2), 3);
+    EXPECT_EQ(Find<QComboBox>("cboUser")->currentText(), shown);
 }
 
 TEST_F(BooksTest, DraggingAnEntryOntoAnotherReordersTheBooks) {

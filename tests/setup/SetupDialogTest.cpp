@@ -148,6 +148,23 @@ TEST_F(SetupDialogTest, PassScoreBoundsFollowTheArrowsButNeverMoveAScoreByThemse
     EXPECT_EQ(BoxText("txtSecondNum"), QStringLiteral("4"));
     EXPECT_EQ(Arrows("udThirdNum")->Max(), 3);
 
+    // Another learner's scores load with the table's bounds, untouched by these arrows.
+    AddLearner(101, QStringLiteral("乙"));
+    db.SetSetting(101, 3, 20);
+    db.SetSetting(101, 4, 15);
+    db.SetSetting(101, 13, 10);
+    db.SetSetting(101, 14, 5);
+    form.reset();
+    engine.reset();
+    Start();
+    Open();
+    ClickArrow("udFirstNum", -1);
+    Find<QComboBox>("cboUser")->setCurrentIndex(1);
+    emit Find<QComboBox>("cboUser")->activated(1);
+    Click("btnApply");
+    EXPECT_EQ(QList<int>({Stored(101, 3), Stored(101, 4), Stored(101, 13), Stored(101, 14)}),
+              QList<int>({20, 15, 10, 5}));
+
     ClickArrow("udFirstNum", 1, 200);
     EXPECT_EQ(BoxText("txtFirstNum"), QStringLiteral("100"));
     EXPECT_EQ(Arrows("udSecondNum")->Max(), 99);

@@ -1,6 +1,9 @@
 #include "UpdownEdit.h"
 #include "UpDown.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTest>
@@ -70,6 +73,36 @@ TEST_F(UpdownEditTest, ReleasedKeyHoldsTheValueInRangeWithTheCaretAtTheEnd) {
     }
     EXPECT_EQ(edit->Text(), QStringLiteral("1")); // empty counts as 0, below the minimum
     EXPECT_EQ(edit->Position(), 1);
+}
+
+// An input method's commit and a paste reach the box around the key filter; what stays must
+// be what is stored: full-width digits read as digits, other characters go, the range holds.
+TEST_F(UpdownEditTest, CommittedAndPastedTextIsHeldToTheSameRulesAsTypedText) {
+    struct Case {
+        bool paste;
+        int min, max;
+        QString start, commit, text;
+        int position;
+    };
+    const Case cases[] = {
+        {false, 0, 30000, "5", "１２三", "512", 512},   {true, 0, 30000, "5", "777", "5777", 5777},
+        {true, 1, 10000, "5", "99999", "10000", 10000}, {false, -100, 100, "", "－3a", "-3", -3},
+        {true, 1, 10000, "5", "abc", "5", 5},
+    };
+    for (const Case& c : cases) {
+        Make(c.min, c.max, c.start);
+        edit->Box()->end(false);
+        QInputMethodEvent commit;
+        commit.setCommitString(c.commit);
+        if (c.paste) {
+            QGuiApplication::clipboard()->setText(c.commit);
+            edit->Box()->paste();
+        } else {
+            QApplication::sendEvent(edit->Box(), &commit);
+        }
+        EXPECT_EQ(edit->Text(), c.text) << c.commit.toStdString();
+        EXPECT_EQ(edit->Position(), c.position) << c.commit.toStdString();
+    }
 }
 
 TEST_F(UpdownEditTest, PageKeysArrowsAndArrowKeysMoveThePosition) {

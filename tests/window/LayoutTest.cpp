@@ -5,6 +5,8 @@
 #include "TextRules.h"
 #include "TrayIcon.h"
 
+#include <QFile>
+
 namespace {
 
 using LayoutTest = WindowTest;
@@ -45,6 +47,31 @@ TEST_F(LayoutTest, CreationBuildsTheRoundedWindowAndItsPieces) {
     EXPECT_EQ(*hotkeyLog, QStringList{QStringLiteral("claim")});
     form.reset();
     EXPECT_EQ(hotkeyLog->last(), QStringLiteral("release"));
+}
+
+// At the demo's size every demo translation fits the line whole, its Latin letters and
+// punctuation drawn from a Latin face.
+TEST_F(LayoutTest, EveryDemoTranslationFitsTheLine) {
+    AddLearner(100, QStringLiteral("甲"));
+    Create();
+    QLabel* trans = Label("lblTrans");
+    QFont font = trans->font();
+    font.setPointSize(14);
+    EXPECT_EQ(font.families().value(0), QStringLiteral("DejaVu Serif"));
+    const QFontMetrics metrics(font);
+    int glosses = 0;
+    for (const char* name : {"characters.tsv", "words.tsv"}) {
+        QFile file(QDir(QStringLiteral(TAVELO_SOURCE_DATA_DIR)).filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        for (const QString& line : lines.mid(1)) {
+            const QString gloss = line.section(QLatin1Char('\t'), 2, 2);
+            EXPECT_LE(metrics.horizontalAdvance(gloss), trans->contentsRect().width())
+                << gloss.toStdString();
+            glosses += gloss.isEmpty() ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(glosses, 422);
 }
 
 TEST_F(LayoutTest, FrameIsWhiteAboveAndLeftShadowedRightAndBelow) {

@@ -50,6 +50,12 @@ void SeedDemoValues(TConfig& c) {
     // The word window leaves room for a glyph about 144 pixels high; the dialog's start
     // value of 24 points looks lost in it.
     c.FontSize = 96;
+    // Review mode goes over the words met at least once with any score; the start values
+    // (score at least 1 and at most 0) select nothing until a learner sets them.
+    c.RoundCompare = true;
+    c.RoundNumber = 1;
+    c.FloorAbility = 1;
+    c.CeilingAbility = 10000;
 }
 
 namespace {

@@ -27,7 +27,18 @@ void Refuse(const QString& text) {
     ShowMessageBox(message);
 }
 
-const QString kFilters = QStringLiteral("报表文件 (*.tvr);;PDF 文件 (*.pdf)");
+const QString kReportFilter = QStringLiteral("报表文件 (*.tvr)");
+const QString kPdfFilter = QStringLiteral("PDF 文件 (*.pdf)");
+
+// The dialog shows margins to a hundredth of its unit: what comes back unchanged differs
+// from what went in by its rounding only.
+bool SameLayout(const QPageLayout& a, const QPageLayout& b) {
+    constexpr double kTolerance = 0.2; // millimetres
+    const QMarginsF d = a.margins(QPageLayout::Millimeter) - b.margins(QPageLayout::Millimeter);
+    return a.pageSize().isEquivalentTo(b.pageSize()) && a.orientation() == b.orientation() &&
+           qAbs(d.left()) < kTolerance && qAbs(d.top()) < kTolerance &&
+           qAbs(d.right()) < kTolerance && qAbs(d.bottom()) < kTolerance;
+}
 
 } // namespace
 
@@ -81,8 +92,14 @@ TfrPreview::TfrPreview(QWidget* parent, TfrReport* report)
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开报表"), QString(),
                                             QStringLiteral("报表文件 (*.tvr)"));
     };
-    AskSavePath = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("保存报表"), QString(), kFilters);
+    AskSavePath = [this](QString* filter) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("保存报表"), QString(),
+                                            kReportFilter + QStringLiteral(";;") + kPdfFilter,
+                                            filter);
+    };
+    AskPageSetup = [this](QPrinter* printer) {
+        QPageSetupDialog dialog(printer, this);
+        return dialog.exec() == QDialog::Accepted;
     };
 
     auto* layout = new QVBoxLayout(this);
@@ -157,12 +174,15 @@ void TfrPreview::Open() {
 }
 
 void TfrPreview::Save() {
-    QString path = AskSavePath ? AskSavePath() : QString();
+    QString filter;
+    QString path = AskSavePath ? AskSavePath(&filter) : QString();
     if (path.isEmpty()) {
         return;
     }
+    // A name without a suffix takes the chosen filter's.
     if (QFileInfo(path).suffix().isEmpty()) {
-        path += QLatin1Char('.') + QLatin1String(kReportFileSuffix);
+        path += filter == kPdfFilter ? QStringLiteral(".pdf")
+                                     : QLatin1Char('.') + QLatin1String(kReportFileSuffix);
     }
     SaveFile(path);
 }
@@ -179,16 +199,23 @@ void TfrPreview::PageSetup() {
     if (report_ == nullptr || report_->Pages.empty()) {
         return;
     }
-    QPageSetupDialog dialog(printer_.get(), this);
-    if (dialog.exec() != QDialog::Accepted) {
+    // The dialog offers the design's own paper and margins: the printer's full-page layout
+    // has none, and confirming it unchanged would move everything into the printer's edge.
+    const TfrPage& design = report_->Pages.front();
+    const QPageLayout offered(design.pageSize, design.orientation, design.margins,
+                              QPageLayout::Millimeter);
+    printer_->setPageLayout(offered);
+    const bool confirmed = AskPageSetup && AskPageSetup(printer_.get());
+    const QPageLayout chosen = printer_->pageLayout();
+    if (!confirmed || SameLayout(chosen, offered)) {
+        Refresh(); // back to painting on the whole paper
         return;
     }
     // The new paper, orientation and margins go into the design, which is built again.
-    const QPageLayout layout = printer_->pageLayout();
     for (TfrPage& page : report_->Pages) {
-        page.pageSize = layout.pageSize();
-        page.orientation = layout.orientation();
-        page.margins = layout.margins(QPageLayout::Millimeter);
+        page.pageSize = chosen.pageSize();
+        page.orientation = chosen.orientation();
+        page.margins = chosen.margins(QPageLayout::Millimeter);
     }
     report_->PrepareReport();
     pages_ = report_->Prepared();

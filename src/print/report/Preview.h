@@ -30,7 +30,10 @@ public:
 
     // Seams for the file dialogs: return the chosen path, empty when cancelled.
     std::function<QString()> AskOpenPath;
-    std::function<QString()> AskSavePath;
+    // The save dialog also tells the filter chosen.
+    std::function<QString(QString* filter)> AskSavePath;
+    // The page setup dialog on the printer's layout; true when confirmed.
+    std::function<bool(QPrinter* printer)> AskPageSetup;
 
     QAction* actZoomIn;
     QAction* actZoomOut;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -19,6 +20,11 @@ constexpr double kMaxPaper = 14400; // points: 200 inches
 constexpr double kMaxOffset = 1e5;  // points
 constexpr double kMaxFontSize = 1000;
 constexpr qint64 kMaxFileSize = 256LL << 20;
+// What a report may cost to lay out and paint, in characters of a plain size (one unit a
+// character, each item and page a few more); the preview paints every page whenever it is
+// zoomed, so the bound keeps that within a few seconds (see the benchmark of the report).
+constexpr double kPlainFontSize = 12;
+constexpr double kPageCost = 50;
 
 class TWriter {
 public:
@@ -164,6 +170,19 @@ QByteArray SerializeReport(const TPreparedReport& report) {
     return out.Take();
 }
 
+double PaintCost(const TPreparedReport& report) {
+    double cost = 0;
+    for (const TPreparedPage& page : report.pages) {
+        cost += kPageCost;
+        for (const TPreparedItem& item : page.items) {
+            // Every character is shaped and drawn; a large face draws more pixels a glyph.
+            const double scale = std::max(1.0, item.fontSize / kPlainFontSize);
+            cost += 1 + static_cast<double>(item.text.size()) * scale * scale;
+        }
+    }
+    return cost;
+}
+
 bool ParseReport(const QByteArray& data, TPreparedReport* report, QString* error) {
     const QString refusal = QStringLiteral("不是本程序保存的报表文件，或文件已损坏。");
     TReader in(data);
@@ -204,6 +223,10 @@ bool ParseReport(const QByteArray& data, TPreparedReport* report, QString* error
     }
     if (!in.Ok() || !in.AtEnd()) {
         *error = refusal;
+        return false;
+    }
+    if (PaintCost(loaded) > kMaxPaintCost) {
+        *error = QStringLiteral("报表过大，无法在合理的时间内显示。");
         return false;
     }
     *report = std::move(loaded);

@@ -10,6 +10,11 @@
 
 inline constexpr char kReportFileSuffix[] = "tvr";
 
+// The cost of laying out and painting a report, in characters of a plain size; a file
+// beyond kMaxPaintCost is refused when it is loaded.
+inline constexpr double kMaxPaintCost = 4e6;
+double PaintCost(const TPreparedReport& report);
+
 QByteArray SerializeReport(const TPreparedReport& report);
 // False with a message in *error when the bytes are not a report of ours.
 bool ParseReport(const QByteArray& data, TPreparedReport* report, QString* error);

@@ -5,6 +5,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 
 QFont ReportFont(const QString& name, double pointSize, bool bold) {
     QStringList families;
@@ -78,6 +79,35 @@ QString SingleLine(const QString& text) {
     return line;
 }
 
+// The memo's lines on the main face's baselines and line spacing: a Han character drawn
+// from the CJK face (taller, with its own ascent) neither lowers its line nor pushes the
+// lines after it down, so mixed rows stay level with the rows beside them.
+void DrawMemoText(QPainter& painter, const QRectF& r, const TPreparedItem& item, const QFont& font,
+                  const QString& text) {
+    const QFontMetricsF main(font, painter.device());
+    QTextLayout layout(item.wordWrap ? text : SingleLine(text), font, painter.device());
+    QTextOption option(Qt::Alignment(AlignmentFlags(item) & Qt::AlignHorizontal_Mask));
+    option.setWrapMode(item.wordWrap ? QTextOption::WordWrap : QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int lines = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(r.width());
+        const double baseline = main.ascent() + lines * main.lineSpacing();
+        line.setPosition(QPointF(0, baseline - line.ascent()));
+        ++lines;
+    }
+    layout.endLayout();
+    const double height = lines == 0 ? 0 : (lines - 1) * main.lineSpacing() + main.height();
+    double top = r.top();
+    if (item.vAlign == TVAlign::Bottom) {
+        top = r.bottom() - height;
+    } else if (item.vAlign == TVAlign::Center) {
+        top = r.top() + (r.height() - height) / 2;
+    }
+    layout.draw(&painter, QPointF(r.left(), top));
+}
+
 } // namespace
 
 void PaintPage(QPainter& painter, const TPreparedPage& page) {
@@ -92,17 +122,13 @@ void PaintPage(QPainter& painter, const TPreparedPage& page) {
         painter.setFont(font);
         painter.setPen(QColor::fromRgba(item.color));
         painter.setClipRect(r);
-        int flags = AlignmentFlags(item);
         QString text = item.text;
-        if (item.wordWrap) {
-            flags |= Qt::TextWordWrap;
-        } else {
+        if (!item.wordWrap) {
             // Clipping would leave the hidden part in a PDF's text: cut it visibly instead.
-            flags |= Qt::TextSingleLine;
             const QFontMetricsF metrics(font, device);
             text = metrics.elidedText(SingleLine(text), Qt::ElideRight, r.width());
         }
-        painter.drawText(r, flags, text);
+        DrawMemoText(painter, r, item, font, text);
     }
     painter.restore();
 }
