@@ -78,6 +78,11 @@ bool KeepCurrent(const QString& databasePath, const QDateTime& now, QString* kep
 
 } // namespace
 
+bool KeepCurrentDatabase(const QString& databasePath, const QDateTime& now, QString* kept,
+                         QString* error) {
+    return KeepCurrent(databasePath, now, kept, error);
+}
+
 bool CheckDatabase(const QString& path, QStringList* problems, int* learners) {
     problems->clear();
     if (learners != nullptr) {

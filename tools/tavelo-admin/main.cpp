@@ -2,6 +2,7 @@
 #include "AdminOps.h"
 #include "BackupCommands.h"
 #include "Console.h"
+#include "JetCommand.h"
 #include "PrintList.h"
 
 #include "Channels.h"
@@ -105,10 +106,14 @@ int Run(QStringList args) {
     }
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {
-        Out() << kUsage << kBackupUsage;
+        Out() << kUsage << kBackupUsage << kJetUsage;
         return args.isEmpty() ? 2 : 0;
     }
     const QString command = args.takeFirst();
+    // Access (Jet 4) import: its own command file.
+    if (command == QLatin1String("import-jet")) {
+        return RunImportJet(args, db);
+    }
     QString error;
     if (command == QLatin1String("init")) {
         TInitOptions options;
@@ -225,7 +230,7 @@ int Run(QStringList args) {
     if (int code = 0; RunBackupCommand(command, args, db, &code)) {
         return code;
     }
-    Err() << kUsage << kBackupUsage;
+    Err() << kUsage << kBackupUsage << kJetUsage;
     return Fail(QStringLiteral("unknown command %1").arg(command));
 }
 
