@@ -124,6 +124,9 @@ bool TJetFile::Open(const QString& path, QString* error) {
                      .arg(path);
         return false;
     }
+    // libmdb converts texts to the charset this variable names (UTF-8 without it); the
+    // database takes UTF-8 whatever the environment says.
+    qunsetenv("MDBICONV");
     const QByteArray name = QFile::encodeName(path);
     MdbHandle* mdb = mdb_open(name.constData(), MDB_NOFLAGS);
     if (mdb == nullptr) {

@@ -127,6 +127,34 @@ TEST_F(JetImport, CarriesEveryCellOfTheFixtureOver) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Tavelo.mdb")});
 }
 
+// Rows the program will not use are carried over and counted. The fixture's USERS page (26)
+// and Book page (38) hold the ids 101 and 1002 once each: made 50 (a reserved id) and 9999 (so
+// the progress row of word 1002 names a word missing from its book).
+TEST_F(JetImport, CarriesRowsTheProgramWillNotUseOverAndCountsThem) {
+    QByteArray jet = FixtureBytes();
+    const auto patch = [&jet](int page, qint32 from, qint32 to) {
+        const QByteArray old(reinterpret_cast<const char*>(&from), 4);
+        const qsizetype at = jet.indexOf(old, page * 4096);
+        ASSERT_TRUE(at >= page * 4096 && at < (page + 1) * 4096);
+        jet.replace(at, 4, QByteArray(reinterpret_cast<const char*>(&to), 4));
+    };
+    patch(26, 101, 50);
+    patch(38, 1002, 9999);
+    const QString db = Path(QStringLiteral("Tavelo.mdb"));
+    TJetReport report;
+    QString kept;
+    QString error;
+    ASSERT_TRUE(ImportJet(Write(QStringLiteral("odd.mdb"), jet), db, {}, &report, &kept, &error))
+        << error.toStdString();
+    EXPECT_EQ(report.reservedUsers, 1);
+    EXPECT_EQ(report.reciteWithoutWord, 1);
+    EXPECT_EQ(report.learners.size(), 1);
+    EXPECT_EQ(Rows(db, QStringLiteral("select count(*) from USERS union all "
+                                      "select count(*) from Recite")),
+              (QStringList{QStringLiteral("3"), QStringLiteral("30")}));
+    EXPECT_TRUE(report.Lines().join(QLatin1Char('\n')).contains(QLatin1String("1 Recite rows")));
+}
+
 // Whatever is refused leaves the folder as it was: no target, no temporary file.
 TEST_F(JetImport, RefusesWhatIsNoWholeJet4DatabaseAndLeavesNothing) {
     const QByteArray jet = FixtureBytes();
