@@ -1,6 +1,7 @@
 // Start-up: one instance, a usable database beside the executable, then the word window.
 #include "Application.h"
 #include "AutoBackup.h"
+#include "JetConversion.h"
 #include "LibraryPlayer.h"
 #include "PrintFrm.h"
 #include "Prompts.h"
@@ -54,6 +55,10 @@ int main(int argc, char** argv) {
 
     // The executable's own folder (links resolved), never the working directory.
     const QString dir = QCoreApplication::applicationDirPath();
+    // An Access database from Windows where ours belongs: offered for conversion.
+    if (!OfferJetConversion(dir)) {
+        return 0;
+    }
     TMessage refusal;
     if (!LockProgramDatabase(lock, dir, &refusal) || !CheckProgramFolder(dir, &refusal)) {
         ShowMessageBox(refusal);

@@ -147,3 +147,8 @@ bool CheckDatabase(const QString& path, QStringList* problems, int* learners = n
 // On refusal or failure the current database is untouched.
 bool RestoreDatabase(const QString& file, const QString& databasePath, const QDateTime& now,
                      QString* safetyCopy, QString* error);
+
+// Keeps the database's current content in backups/ before it is replaced: an online copy, or
+// the bytes as they are when the file is too damaged to copy. *kept names the copy.
+bool KeepCurrentDatabase(const QString& databasePath, const QDateTime& now, QString* kept,
+                         QString* error);

@@ -101,6 +101,11 @@ bool MoveFile(const QString& from, const QString& to) {
 
 } // namespace
 
+bool KeepCurrentDatabase(const QString& databasePath, const QDateTime& now, QString* kept,
+                         QString* error) {
+    return KeepCurrent(databasePath, now, kept, error);
+}
+
 bool CheckDatabase(const QString& path, QStringList* problems, int* learners) {
     problems->clear();
     if (learners != nullptr) {

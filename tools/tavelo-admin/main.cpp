@@ -3,6 +3,7 @@
 #include "Backup.h"
 #include "BackupCommands.h"
 #include "Console.h"
+#include "JetCommand.h"
 #include "PrintList.h"
 #include "StatsCommands.h"
 
@@ -118,10 +119,14 @@ int Run(QStringList args) {
     }
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {
-        Out() << kUsage << kBackupUsage << kStatsUsage;
+        Out() << kUsage << kBackupUsage << kStatsUsage << kJetUsage;
         return args.isEmpty() ? 2 : 0;
     }
     const QString command = args.takeFirst();
+    // Access (Jet 4) import: its own command file.
+    if (command == QLatin1String("import-jet")) {
+        return RunImportJet(args, db);
+    }
     QString error;
     if (command == QLatin1String("init")) {
         TInitOptions options;
@@ -249,7 +254,7 @@ int Run(QStringList args) {
     if (int code = 0; RunStatsCommand(command, args, db, &code)) {
         return code;
     }
-    Err() << kUsage << kBackupUsage << kStatsUsage;
+    Err() << kUsage << kBackupUsage << kStatsUsage << kJetUsage;
     return Fail(QStringLiteral("unknown command %1").arg(command));
 }
 
