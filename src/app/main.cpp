@@ -1,20 +1,34 @@
-// Start-up: one instance, a usable database beside the executable, then the word window.
+// Start-up: one instance, a usable database in the data folder, then the word window.
 #include "Application.h"
 #include "AutoBackup.h"
+#include "CommandLine.h"
 #include "LibraryPlayer.h"
 #include "PrintFrm.h"
 #include "Prompts.h"
 #include "Recitefrm.h"
 #include "Setupfrm.h"
+#include "StartRefusal.h"
 #include "StartUp.h"
 #include "Translations.h"
+#include "platform/DataFolder.h"
 #include "platform/InstanceLock.h"
 
 #include <QDir>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
+    const TCommandLine commandLine = ParseCommandLine(argc, argv);
+    if (!commandLine.proceed) {
+        return commandLine.exitCode;
+    }
+    if (DisplayMissing()) {
+        std::fputs("tavelo: no display (DISPLAY is not set): Tavelo needs an X11 or XWayland "
+                   "desktop session\n",
+                   stderr);
+        return 1;
+    }
     // Under a Wayland session run through XWayland: staying above other windows, placing the
     // window, the global hotkey and the focus click need X11. An explicit choice is kept.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -31,12 +45,15 @@ int main(int argc, char** argv) {
     }
     InstallWidgetPrompts();
 
-    // The executable's own folder (links resolved), never the working directory.
-    const QString dir = QCoreApplication::applicationDirPath();
+    // Beside the executable (its own folder, links resolved, never the working directory)
+    // when that can be written, else the learner's own data folder.
+    const TDataFolder data =
+        ResolveDataFolder(QCoreApplication::applicationDirPath(), commandLine.dataDir);
+    const QString dir = data.path;
     TMessage refusal;
     if (!CheckProgramFolder(dir, &refusal)) {
-        ShowMessageBox(refusal);
-        return 0;
+        RefuseStart(refusal, data);
+        return 1;
     }
 
     TReciteSetup setup;
