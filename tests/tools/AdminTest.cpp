@@ -365,7 +365,7 @@ TEST_F(AdminTest, TheCommandLineAndTheDataFolder) {
     for (const TCase& c : cases) {
         const auto [code, out] = run(c.args);
         EXPECT_EQ(code, c.code) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(out.startsWith(c.out))
+        EXPECT_TRUE(c.out.isEmpty() || out.startsWith(c.out))
             << c.args.join(' ').toStdString() << ": " << out.toStdString();
     }
 

@@ -115,9 +115,9 @@ int Run(QStringList args) {
     if (!TakeDataDirOption(args, &dataDir)) {
         return Usage(QStringLiteral("--data-dir needs a folder"));
     }
-    const TDataFolder data = ResolveDataFolder(QCoreApplication::applicationDirPath(), dataDir);
+    const TDataFolder folder = ResolveDataFolder(QCoreApplication::applicationDirPath(), dataDir);
     if (db.isEmpty()) {
-        db = QDir(data.path).filePath(QString::fromLatin1(kDatabaseFileName));
+        db = QDir(folder.path).filePath(QString::fromLatin1(kDatabaseFileName));
     }
     if (args.isEmpty()) {
         return Usage(QStringLiteral("no command given"));
@@ -128,7 +128,7 @@ int Run(QStringList args) {
     const QString command = args.takeFirst();
     QString error;
     if (command == QLatin1String("data-dir")) {
-        Out() << data.path << Qt::endl;
+        Out() << folder.path << Qt::endl;
         return 0;
     }
     if (command == QLatin1String("init")) {
