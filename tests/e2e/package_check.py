@@ -4,6 +4,7 @@ users under Xvfb with openbox. Usage (as root): package_check.py DEB [SCREENSHOT
 import os
 import pwd
 import shutil
+import signal
 import sqlite3
 import subprocess
 import sys
@@ -42,7 +43,7 @@ def start_as(user, root, display, *args):
 
 def word_window(display, proc, timeout):
     def find():
-        for w in display.xdotool("search", "--onlyvisible", "--name", "").split():
+        for w in display.xdotool("search", "--onlyvisible", "--class", "tavelo"):
             if "461x290" in display.xdotool("getwindowgeometry", w):
                 return w
         return None
@@ -96,7 +97,8 @@ def main():
             if books != 2 or recordings < 400 or owner != user:
                 failures.append("%s: demo in %s: %d books, %d recordings, owner %s"
                                 % (user, data, books, recordings, owner))
-            proc.terminate()
+            # The program's own process (runuser and the launcher stand between).
+            os.kill(int(display.xdotool("getwindowpid", window)[0]), signal.SIGTERM)
             proc.wait(10)
         # A refused start: the first user's database damaged.
         data = user_home(USERS[0]) + "/.local/share/tavelo"
