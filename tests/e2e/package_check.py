@@ -59,7 +59,7 @@ def main():
     run("dpkg-deb", "-x", deb, root)
     share = root + "/usr/share"
     run("desktop-file-validate", share + "/applications/tavelo.desktop")
-    run("appstreamcli", "validate", "--no-net", share + "/metainfo/tavelo.metainfo.xml")
+    run("appstreamcli", "validate", "--no-net", share + "/metainfo/org.tavelo.Tavelo.metainfo.xml")
     for size in (16, 32, 48, 64, 128, 256):
         if not os.path.isfile("%s/icons/hicolor/%dx%d/apps/tavelo.png" % (share, size, size)):
             failures.append("no %d px icon" % size)
