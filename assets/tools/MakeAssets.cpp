@@ -1,6 +1,7 @@
 // Draws the background of the word window (a light rice paper with faint ink-wash
 // mountains) and the program icon (a red seal with a white 背), deterministically.
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -198,6 +199,49 @@ QImage Seal(int size) {
     return img;
 }
 
+// The seal as scalable vector graphics: the square, the inner frame and the glyph as an
+// outline, so no font is needed where it is shown.
+QByteArray SealSvg() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")});
+    font.setWeight(QFont::Black);
+    font.setPixelSize(100);
+    QPainterPath glyph;
+    glyph.addText(0, 0, font, QStringLiteral("背"));
+    const QRectF box = glyph.boundingRect();
+    const double k = 150 / std::max(box.width(), box.height());
+    QTransform t;
+    t.translate(128, 128);
+    t.scale(k, k);
+    t.translate(-box.center().x(), -box.center().y());
+    glyph = t.map(glyph);
+    QByteArray d;
+    const auto num = [](double v) { return QByteArray::number(v, 'f', 2); };
+    for (int i = 0; i < glyph.elementCount(); ++i) {
+        const QPainterPath::Element e = glyph.elementAt(i);
+        if (e.type == QPainterPath::MoveToElement) {
+            d += "M" + num(e.x) + " " + num(e.y);
+        } else if (e.type == QPainterPath::LineToElement) {
+            d += "L" + num(e.x) + " " + num(e.y);
+        } else if (e.type == QPainterPath::CurveToElement) {
+            d += "C" + num(e.x) + " " + num(e.y);
+        } else {
+            d += " " + num(e.x) + " " + num(e.y);
+        }
+    }
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+           "viewBox=\"0 0 256 256\">\n"
+           "<defs><linearGradient id=\"red\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\">"
+           "<stop offset=\"0\" stop-color=\"#d63a2f\"/><stop offset=\"1\" "
+           "stop-color=\"#a9221b\"/></linearGradient></defs>\n"
+           "<rect x=\"10\" y=\"10\" width=\"236\" height=\"236\" rx=\"31\" "
+           "fill=\"url(#red)\"/>\n"
+           "<rect x=\"26\" y=\"26\" width=\"204\" height=\"204\" rx=\"16\" fill=\"none\" "
+           "stroke=\"#fffaf5\" stroke-width=\"6\"/>\n"
+           "<path fill=\"#fffaf5\" fill-rule=\"nonzero\" d=\"" +
+           d + "\"/>\n</svg>\n";
+}
+
 bool Save(const QImage& img, const QString& path, const char* format, int quality = -1) {
     if (!img.save(path, format, quality)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -215,5 +259,10 @@ int main(int argc, char** argv) {
     ok = Save(Seal(256), out.filePath(QStringLiteral("tavelo.png")), "PNG") && ok;
     ok = Save(Seal(32), out.filePath(QStringLiteral("tavelo-32.png")), "PNG") && ok;
     ok = Save(Seal(16), out.filePath(QStringLiteral("tavelo-16.png")), "PNG") && ok;
+    for (const int size : {48, 64, 128}) {
+        ok = Save(Seal(size), out.filePath(QStringLiteral("tavelo-%1.png").arg(size)), "PNG") && ok;
+    }
+    QFile svg(out.filePath(QStringLiteral("tavelo.svg")));
+    ok = svg.open(QIODevice::WriteOnly) && svg.write(SealSvg()) > 0 && ok;
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
-// Start-up: one instance, a usable database beside the executable, then the word window.
+// Start-up: one instance, a usable database in the data folder, then the word window.
 #include "Application.h"
 #include "AutoBackup.h"
+#include "CommandLine.h"
 #include "JetConversion.h"
 #include "LibraryPlayer.h"
 #include "PrintFrm.h"
@@ -8,13 +9,16 @@
 #include "Recitefrm.h"
 #include "Setupfrm.h"
 #include "SingleInstance.h"
+#include "StartRefusal.h"
 #include "StartUp.h"
 #include "Statsfrm.h"
 #include "Translations.h"
+#include "platform/DataFolder.h"
 #include "platform/InstanceLock.h"
 
 #include <QDir>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -33,6 +37,16 @@ int ShowRunningInstance(const QString& name) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const TCommandLine commandLine = ParseCommandLine(argc, argv);
+    if (!commandLine.proceed) {
+        return commandLine.exitCode;
+    }
+    if (DisplayMissing()) {
+        std::fputs("tavelo: no display (DISPLAY is not set): Tavelo needs an X11 or XWayland "
+                   "desktop session\n",
+                   stderr);
+        return 1;
+    }
     // Under a Wayland session run through XWayland: staying above other windows, placing the
     // window, the global hotkey and the focus click need X11. An explicit choice is kept.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -53,16 +67,25 @@ int main(int argc, char** argv) {
     // --- end single instance ---
     InstallWidgetPrompts();
 
-    // The executable's own folder (links resolved), never the working directory.
-    const QString dir = QCoreApplication::applicationDirPath();
+    // Beside the executable (its own folder, links resolved, never the working directory)
+    // when that can be written, else the learner's own data folder.
+    const TDataFolder data =
+        ResolveDataFolder(QCoreApplication::applicationDirPath(), commandLine.dataDir);
+    const QString dir = data.path;
     // An Access database from Windows where ours belongs: offered for conversion.
     if (!OfferJetConversion(dir)) {
         return 0;
     }
     TMessage refusal;
-    if (!LockProgramDatabase(lock, dir, &refusal) || !CheckProgramFolder(dir, &refusal)) {
+    if (!LockProgramDatabase(lock, dir, &refusal)) {
+        // Another copy (of any user or session) works on this database.
+        std::fprintf(stderr, "tavelo: %s\n", refusal.text.toUtf8().constData());
         ShowMessageBox(refusal);
-        return 0;
+        return 1;
+    }
+    if (!CheckProgramFolder(dir, &refusal)) {
+        RefuseStart(refusal, data);
+        return 1;
     }
 
     TReciteSetup setup;

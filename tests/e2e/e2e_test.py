@@ -27,7 +27,8 @@ class StartUp(EndToEnd):
         self.assertIsNone(program.word_window(timeout=1))
         self.assertTrue(wait_for(lambda: self.display.active_window() in box, 5), "the box has the keyboard")
         self.display.xdotool("key", "Return")
-        self.assertEqual(program.proc.wait(10), 0)
+        self.assertEqual(program.proc.wait(10), 1, "a refused start fails")
+        self.assertIn("数据文件夹：" + folder.dir, program.describe(), "stderr names the folder")
         self.assertFalse(os.path.exists(os.path.join(folder.dir, "temp")), "no window was created")
 
     def test_second_copy_exits_at_once(self):

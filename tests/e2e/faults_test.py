@@ -216,7 +216,7 @@ class Faults(EndToEnd):
         self.assertIn("提示", [" ".join(self.display.xdotool("getwindowname", w)) for w in box])
         self.assertIsNone(program.word_window(timeout=1))
         self.display.xdotool("key", "Return")
-        self.assertEqual(program.proc.wait(10), 0)
+        self.assertEqual(program.proc.wait(10), 1)
         with open(folder.db, "rb") as f:
             self.assertEqual(f.read(), damaged, "the file is untouched")
 

@@ -14,13 +14,14 @@ chmod +x "$root/bin/tavelo"
 cat >"$prog/tavelo-admin" <<'END'
 #!/bin/sh
 dir=$(dirname "$0")
-echo "admin $*" >>"$dir/log"
+[ "$*" = data-dir ] && { echo "$dir"; exit 0; }
+echo "admin ${*#--db $dir/Tavelo.mdb }" >>"$dir/log"
 [ ! -e "$dir/fail-init" ] && : >"$dir/Tavelo.mdb"
 END
 cat >"$prog/tavelo" <<'END'
 #!/bin/sh
 dir=$(dirname "$0")
-if [ -e "$dir/Tavelo.mdb" ]; then echo "run $*" >>"$dir/log"; else echo "run, no database" >>"$dir/log"; fi
+if [ -e "$dir/Tavelo.mdb" ]; then echo "run${*:+ $*}" >>"$dir/log"; else echo "run, no database" >>"$dir/log"; fi
 END
 chmod +x "$prog/tavelo-admin" "$prog/tavelo"
 
@@ -31,7 +32,7 @@ start() {
   shift 2
   : >"$prog/log"
   code=0
-  PATH="$root/bin:$PATH" tavelo --flag >/dev/null 2>&1 || code=$?
+  PATH="$root/bin:$PATH" tavelo >/dev/null 2>&1 || code=$?
   got=$(cat "$prog/log")
   want_log=$(printf '%s\n' "$@")
   if [ "$code" != "$want" ] || [ "$got" != "$want_log" ]; then
@@ -42,19 +43,19 @@ start() {
 }
 
 : >"$prog/fail-init"
-start "first start, demo fails" 1 "admin init --demo"
+start "first start, demo fails" 0 "admin init --demo" "run, no database"
 rm "$prog/fail-init"
-start "first start again" 0 "admin init --demo" "run --flag"
-start "second start" 0 "run --flag"
+start "first start again" 0 "admin init --demo" "run"
+start "second start" 0 "run"
 rm "$prog/Tavelo.mdb"
 start "database gone" 0 "run, no database"
 start "still gone" 0 "run, no database"
 rm "$prog/first-start.done"
-start "marker removed by hand" 0 "admin init --demo" "run --flag"
+start "marker removed by hand" 0 "admin init --demo" "run"
 
 # An installation that had its database before the launcher kept a marker.
 rm "$prog/first-start.done"
-start "database there, no marker" 0 "run --flag"
+start "database there, no marker" 0 "run"
 rm "$prog/Tavelo.mdb"
 start "then gone" 0 "run, no database"
 
@@ -62,8 +63,8 @@ start "then gone" 0 "run, no database"
 tree="$root/tree"
 mkdir "$tree"
 cp "$prog/tavelo-admin" "$prog/tavelo" "$tree/"
-TAVELO_PROGRAM_DIR="$tree" sh "$1" --flag >/dev/null 2>&1 || true
-if [ "$(cat "$tree/log" 2>/dev/null)" != "$(printf '%s\n' "admin init --demo" "run --flag")" ] ||
+TAVELO_PROGRAM_DIR="$tree" sh "$1" >/dev/null 2>&1 || true
+if [ "$(cat "$tree/log" 2>/dev/null)" != "$(printf '%s\n' "admin init --demo" "run")" ] ||
   [ ! -e "$tree/first-start.done" ] || [ -e "$prog/Tavelo.mdb" ]; then
   echo "FAIL build tree: $(cat "$tree/log" 2>/dev/null)" >&2
   failures=$((failures + 1))

@@ -428,3 +428,62 @@ TEST_F(AdminTest, AutostartEntryIsWrittenAndRemoved) {
 }
 
 } // namespace
+
+// The conventions of a command, and the data folder the tool works in when no --db is given:
+// a first init there makes the folder and copies the demo's recordings and pictures.
+TEST_F(AdminTest, TheCommandLineAndTheDataFolder) {
+    const QString var = QDir(dir.path()).filePath(QStringLiteral("var"));
+    const QString opt = QDir(dir.path()).filePath(QStringLiteral("opt/"));
+    const auto run = [&](const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TAVELO_DATA_DIR"), var);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TAVELO_ADMIN_BIN), args);
+        p.waitForFinished(60000);
+        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).trimmed());
+    };
+    struct TCase {
+        QStringList args;
+        int code;
+        QString out; // the start of standard output
+    };
+    const TCase cases[] = {
+        {{"--version"}, 0, "tavelo-admin "},
+        {{"list", "--help"}, 0, "usage: tavelo-admin"},
+        {{}, 2, ""},
+        {{"--bogus", "list"}, 2, ""},
+        {{"frobnicate"}, 2, ""},
+        {{"data-dir", "--data-dir"}, 2, ""},
+        {{"data-dir"}, 0, var},
+        {{"--data-dir", opt, "data-dir"}, 0, QDir::cleanPath(opt)},
+    };
+    for (const TCase& c : cases) {
+        const auto [code, out] = run(c.args);
+        EXPECT_EQ(code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(c.out.isEmpty() || out.startsWith(c.out))
+            << c.args.join(' ').toStdString() << ": " << out.toStdString();
+    }
+
+    const QString demo = QDir(dir.path()).filePath(QStringLiteral("demo"));
+    ASSERT_TRUE(QDir().mkpath(demo + QStringLiteral("/mp3")) &&
+                QDir().mkpath(demo + QStringLiteral("/jpg")) && QDir().mkpath(var + "/mp3"));
+    for (const char* book : {"words.tsv", "characters.tsv"}) {
+        QFile::copy(QStringLiteral(TAVELO_SOURCE_DATA_DIR "/") + QLatin1String(book),
+                    demo + '/' + QLatin1String(book));
+    }
+    Write(QStringLiteral("demo/mp3/你.mp3"), "packaged");
+    Write(QStringLiteral("demo/mp3/好.mp3"), "packaged");
+    Write(QStringLiteral("demo/jpg/你.jpg"), "picture");
+    Write(QStringLiteral("var/mp3/好.mp3"), "the learner's own");
+    const auto [code, out] = run({"init", "--demo", "--data", demo, "--no-speak"});
+    ASSERT_EQ(code, 0) << out.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(var + "/Tavelo.mdb"));
+    const auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    EXPECT_EQ(read(var + "/mp3/你.mp3"), "packaged");
+    EXPECT_EQ(read(var + "/jpg/你.jpg"), "picture");
+    EXPECT_EQ(read(var + "/mp3/好.mp3"), "the learner's own") << "never overwritten";
+}

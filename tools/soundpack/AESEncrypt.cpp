@@ -2,6 +2,8 @@
 
 #include "AESTables.h"
 
+#include <span>
+
 using namespace aes_tables;
 
 namespace {
@@ -9,11 +11,13 @@ namespace {
 // state[r][c] = in[r + 4c] (FIPS-197 3.4).
 using TState = std::array<std::array<uint8_t, 4>, 4>;
 
-template <std::size_t Rounds>
-void AddRoundKey(TState& s, const TAESKeySchedule<Rounds, TAESDirection::Encryption>& key,
-                 std::size_t round) {
+// One function for every key length, taking the round's own four words: a copy per schedule
+// type has the same body for all three lengths, and GCC's identical-code folding then merges
+// them into the 128-bit one, whose 44-word array type its bounds check applies to the longer
+// schedules' reads (GCC 14 -Warray-bounds reports index 48 and 56).
+void AddRoundKey(TState& s, std::span<const uint32_t, 4> words) {
     for (std::size_t c = 0; c < 4; ++c) {
-        const uint32_t w = key.Words[4 * round + c];
+        const uint32_t w = words[c];
         for (unsigned r = 0; r < 4; ++r) {
             s[r][c] = static_cast<uint8_t>(s[r][c] ^ ByteOf(w, r));
         }
@@ -49,22 +53,30 @@ void MixColumns(TState& s) {
 }
 
 template <std::size_t Rounds>
+std::span<const uint32_t, 4>
+RoundWords(const TAESKeySchedule<Rounds, TAESDirection::Encryption>& key, std::size_t round) {
+    return std::span<const uint32_t, 4 * (Rounds + 1)>(key.Words)
+        .subspan(4 * round)
+        .template first<4>();
+}
+
+template <std::size_t Rounds>
 TAESBuffer Encrypt(const TAESBuffer& in,
                    const TAESKeySchedule<Rounds, TAESDirection::Encryption>& key) {
     TState s{};
     for (std::size_t i = 0; i < in.size(); ++i) {
         s[i % 4][i / 4] = in[i];
     }
-    AddRoundKey(s, key, 0);
+    AddRoundKey(s, RoundWords(key, 0));
     for (std::size_t round = 1; round < Rounds; ++round) {
         SubBytes(s);
         ShiftRows(s);
         MixColumns(s);
-        AddRoundKey(s, key, round);
+        AddRoundKey(s, RoundWords(key, round));
     }
     SubBytes(s);
     ShiftRows(s);
-    AddRoundKey(s, key, Rounds);
+    AddRoundKey(s, RoundWords(key, Rounds));
     TAESBuffer out{};
     for (std::size_t i = 0; i < out.size(); ++i) {
         out[i] = s[i % 4][i / 4];

@@ -8,7 +8,9 @@
 #include "StatsCommands.h"
 
 #include "Channels.h"
+#include "DemoMedia.h"
 #include "Errors.h"
+#include "platform/DataFolder.h"
 #include "platform/InstanceLock.h"
 
 #include <QCoreApplication>
@@ -20,11 +22,16 @@
 namespace {
 
 const char kUsage[] =
-    "usage: tavelo-admin [--db FILE] COMMAND [ARGS]\n"
+    "usage: tavelo-admin [--db FILE | --data-dir DIR] COMMAND [ARGS]\n"
+    "       tavelo-admin --help | --version\n"
     "\n"
-    "The database is FILE, or Tavelo.mdb beside this program.\n"
+    "The database is FILE, else Tavelo.mdb in Tavelo's data folder: DIR, else\n"
+    "$TAVELO_DATA_DIR, else this program's folder when it can be written, else\n"
+    "$XDG_DATA_HOME/tavelo (~/.local/share/tavelo).\n"
     "\n"
     "commands:\n"
+    "  data-dir\n"
+    "        show the data folder\n"
     "  init [--demo] [--data DIR] [--name NAME]\n"
     "        create a new database: the default settings and one privileged learner\n"
     "        (id 100, named NAME); with --demo also import the demo books from DIR and\n"
@@ -50,7 +57,8 @@ const char kUsage[] =
     "        write the learner's words with ability <= N (4) and passes >= M (1) as a\n"
     "        word-list report in PDF, with the learner's print settings\n"
     "\n"
-    "init --demo also records the demo words unless --no-speak is given.\n"
+    "init --demo copies the demo recordings and pictures that came with the program and\n"
+    "records the words still silent, unless --no-speak is given.\n"
     "import-book, subscribe and restore change the database: they take the lock\n"
     "FILE.lock beside it and refuse while Tavelo (of any user or session) or another of\n"
     "them holds it. Every refusal exits with 1 and changes nothing.\n";
@@ -75,13 +83,12 @@ bool TakeFlag(QStringList& args, const QString& key) {
     return args.removeAll(key) > 0;
 }
 
+// The demo books beside the program: demo/ (with their recordings), or data/ of an older
+// installation.
 QString DefaultDataDir() {
-    const QString beside =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("data"));
-    if (QFileInfo(beside).isDir()) {
-        return beside;
-    }
-    return QStringLiteral(TAVELO_SOURCE_DATA_DIR);
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QString demo = program.filePath(QStringLiteral("demo"));
+    return QFileInfo(demo).isDir() ? demo : program.filePath(QStringLiteral("data"));
 }
 
 // Recordings live in mp3/ beside the database.
@@ -107,20 +114,30 @@ bool OpenExisting(TAdoChannel& channel, const QString& db, QString* error) {
     return true;
 }
 
+int Usage(const QString& problem) {
+    Err() << kUsage << kBackupUsage << kStatsUsage << kJetUsage << "\ntavelo-admin: " << problem << Qt::endl;
+    return 2;
+}
+
 int Run(QStringList args) {
     if (const qsizetype at = args.indexOf(QStringLiteral("--db"));
         at >= 0 && args.value(at + 1).isEmpty()) {
         return Fail(QStringLiteral("--db needs a FILE; an empty name is no database"));
     }
     QString db = TakeOption(args, QStringLiteral("--db"));
-    if (db.isEmpty()) {
-        db = QDir(QCoreApplication::applicationDirPath())
-                 .filePath(QString::fromLatin1(kDatabaseFileName));
+    QString dataDir;
+    if (!TakeDataDirOption(args, &dataDir)) {
+        return Usage(QStringLiteral("--data-dir needs a folder"));
     }
-    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
-        args.first() == QLatin1String("-h")) {
-        Out() << kUsage << kBackupUsage << kStatsUsage << kJetUsage;
-        return args.isEmpty() ? 2 : 0;
+    const TDataFolder folder = ResolveDataFolder(QCoreApplication::applicationDirPath(), dataDir);
+    if (db.isEmpty()) {
+        db = QDir(folder.path).filePath(QString::fromLatin1(kDatabaseFileName));
+    }
+    if (args.isEmpty()) {
+        return Usage(QStringLiteral("no command given"));
+    }
+    if (args.first().startsWith(QLatin1Char('-'))) {
+        return Usage(QStringLiteral("unknown option %1").arg(args.first()));
     }
     const QString command = args.takeFirst();
     // Access (Jet 4) import: its own command file.
@@ -128,6 +145,10 @@ int Run(QStringList args) {
         return RunImportJet(args, db);
     }
     QString error;
+    if (command == QLatin1String("data-dir")) {
+        Out() << folder.path << Qt::endl;
+        return 0;
+    }
     if (command == QLatin1String("init")) {
         TInitOptions options;
         options.demo = TakeFlag(args, QStringLiteral("--demo"));
@@ -141,10 +162,17 @@ int Run(QStringList args) {
         if (!args.isEmpty()) {
             return Fail(QStringLiteral("init: unexpected %1").arg(args.first()));
         }
-        if (!InitDatabase(db, options, &error)) {
+        if (!EnsureDataFolder(QFileInfo(db).absolutePath(), &error) ||
+            !InitDatabase(db, options, &error)) {
             return Fail(error);
         }
         Out() << "created " << db << Qt::endl;
+        if (options.demo) {
+            int copied = 0;
+            if (!CopyDemoMedia(options.dataDir, QFileInfo(db).absolutePath(), &copied, &error)) {
+                Err() << "tavelo-admin: " << error << Qt::endl;
+            }
+        }
         if (speak) {
             TAdoChannel channel;
             int made = 0;
@@ -254,13 +282,27 @@ int Run(QStringList args) {
     if (int code = 0; RunStatsCommand(command, args, db, &code)) {
         return code;
     }
-    Err() << kUsage << kBackupUsage << kStatsUsage << kJetUsage;
-    return Fail(QStringLiteral("unknown command %1").arg(command));
+    return Usage(QStringLiteral("unknown command %1").arg(command));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before anything else is set up.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            std::fputs(kBackupUsage, stdout);
+            std::fputs(kStatsUsage, stdout);
+            std::fputs(kJetUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("tavelo-admin %s\n", TAVELO_VERSION);
+            return 0;
+        }
+    }
     const auto app = MakeAdminApplication(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
