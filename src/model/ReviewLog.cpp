@@ -90,10 +90,10 @@ bool HasReviewLog(TAdoChannel& channel) {
 }
 
 QString ReviewLogInsert(const TPass& p) {
-    return SqlFormat("insert or ignore into ReviewLog (USER_ID, BOOK_ID, WORD_ID, REVIEW_DATE, KNOWN, "
-                     "ABILITY_BEFORE, ABILITY_AFTER, ROUND_BEFORE, ROUND_AFTER, REVIEW_MODE) "
-                     "values (%d, %d, %d, %s, %d, %d, %d, %d, %d, %d)",
-                     {p.UserID, p.BookID, p.WordID, QString::number(p.Time, 'f', 6),
-                      p.Known ? 1 : 0, p.AbilityBefore, p.AbilityAfter, p.RoundBefore, p.RoundAfter,
-                      p.ReviewMode ? 1 : 0});
+    return SqlFormat(
+        "insert or ignore into ReviewLog (USER_ID, BOOK_ID, WORD_ID, REVIEW_DATE, KNOWN, "
+        "ABILITY_BEFORE, ABILITY_AFTER, ROUND_BEFORE, ROUND_AFTER, REVIEW_MODE) "
+        "values (%d, %d, %d, %s, %d, %d, %d, %d, %d, %d)",
+        {p.UserID, p.BookID, p.WordID, QString::number(p.Time, 'f', 6), p.Known ? 1 : 0,
+         p.AbilityBefore, p.AbilityAfter, p.RoundBefore, p.RoundAfter, p.ReviewMode ? 1 : 0});
 }

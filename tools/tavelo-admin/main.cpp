@@ -115,7 +115,8 @@ bool OpenExisting(TAdoChannel& channel, const QString& db, QString* error) {
 }
 
 int Usage(const QString& problem) {
-    Err() << kUsage << kBackupUsage << kStatsUsage << kJetUsage << "\ntavelo-admin: " << problem << Qt::endl;
+    Err() << kUsage << kBackupUsage << kStatsUsage << kJetUsage << "\ntavelo-admin: " << problem
+          << Qt::endl;
     return 2;
 }
 
