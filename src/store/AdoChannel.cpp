@@ -263,7 +263,7 @@ void TAdoChannel::WaitForTheFile(int ms) {
         db_,
         [](void* self, int attempt) -> int {
             auto* channel = static_cast<TAdoChannel*>(self);
-            if (attempt == 0) {
+            if (attempt == 0 && !channel->shared_) {
                 channel->waiting_.start();
             }
             const qint64 left = channel->waitMs_ - channel->waiting_.elapsed();

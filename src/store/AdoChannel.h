@@ -119,6 +119,14 @@ private:
     void Disconnect();
     void RunControl(const char* sql);
     void WaitForTheFile(int ms);
+    friend class TShortWait;
+    // From now on every statement's wait counts from here, so that together they wait no
+    // longer than the timeout (a query waits once to read the schema and again for its rows).
+    void StartSharedWait() {
+        shared_ = true;
+        waiting_.start();
+    }
+    void EndSharedWait() { shared_ = false; }
 
     std::vector<std::pair<QString, std::unique_ptr<TAdoQuery>>> namedQueries_;
     std::vector<std::unique_ptr<TAdoQuery>> querySlots_;
@@ -137,6 +145,7 @@ private:
     int busyTimeoutMs_;
     int waitMs_ = 0;        // the wait now in force
     QElapsedTimer waiting_; // since the first refusal of the statement now waiting
+    bool shared_ = false;   // one wait for every statement until EndSharedWait
     sqlite3* db_ = nullptr;
     QString path_;
 };
@@ -161,8 +170,12 @@ class TShortWait {
 public:
     TShortWait(TAdoChannel& channel, int ms) : channel_(channel), before_(channel.BusyTimeout()) {
         channel_.SetBusyTimeout(ms);
+        channel_.StartSharedWait();
     }
-    ~TShortWait() { channel_.SetBusyTimeout(before_); }
+    ~TShortWait() {
+        channel_.EndSharedWait();
+        channel_.SetBusyTimeout(before_);
+    }
     TShortWait(const TShortWait&) = delete;
     TShortWait& operator=(const TShortWait&) = delete;
 

@@ -75,7 +75,9 @@ protected:
     }
 
     template <typename T = QWidget> T* Find(const char* name) const {
-        T* widget = form->findChild<T*>(QString::fromLatin1(name));
+        // Found as a widget, then cast: our own widgets carry no Q_OBJECT, which newer Qt's
+        // findChild insists on.
+        T* widget = dynamic_cast<T*>(form->findChild<QWidget*>(QString::fromLatin1(name)));
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
