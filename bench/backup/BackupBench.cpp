@@ -1,9 +1,9 @@
 // The cost of the database copies: the copy itself, what the GUI thread spends on the
 // automatic copy, and how long a progress write waits while a copy runs.
 #include "AdminOps.h"
-#include "AutoBackup.h"
-#include "Business.h"
-#include "Channels.h"
+#include "app/AutoBackup.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // AES-128 block decryption over 1 MiB (ours beside OpenSSL's ECB on the same data) and the
 // stream and file routines over a 50 KB enciphered recording.
 
-#include "AES.h"
-#include "ElAES.h"
+#include "cipher/AES.h"
+#include "cipher/ElAES.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // holds it), and the longest stall of the window's thread while another program holds the
 // file exclusively, starting groups and scoring.
 #include "AdminOps.h"
-#include "ReciteCtrl.h"
+#include "engine/ReciteCtrl.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // The work of one spoken word: inflate the stored file into the staging file, decipher it
 // into a play file.
-#include "AES.h"
-#include "Sound.h"
 #include "SoundPack.h"
+#include "cipher/AES.h"
+#include "engine/Sound.h"
 
 #include <QDir>
 #include <QFile>

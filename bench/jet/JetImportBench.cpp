@@ -1,5 +1,5 @@
 // The import of an Access (Jet 4) database of 10 learners with 10,000 progress rows each.
-#include "JetImport.h"
+#include "jet/JetImport.h"
 
 #include <QDir>
 #include <QFile>

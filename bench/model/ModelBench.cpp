@@ -1,7 +1,7 @@
 // Timings of the learner-record operations on databases of realistic size.
 #include "AdminOps.h"
-#include "Business.h"
-#include "Channels.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QTemporaryDir>

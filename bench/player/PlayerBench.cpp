@@ -3,8 +3,8 @@
 // two words, or still playing the word before.
 #include "Mp3Maker.h"
 #include "NullSink.h"
-#include "Player.h"
-#include "PlayerProbe.h"
+#include "player/Player.h"
+#include "player/PlayerProbe.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -1,13 +1,13 @@
 // Timings of the word-list report and of the print dialog's grid on a large learner.
 #include "AdminOps.h"
-#include "Business.h"
-#include "Channels.h"
-#include "PrintFrm.h"
-#include "PrintGrid.h"
-#include "PrintUpDown.h"
-#include "ReciteCtrl.h"
-#include "ReportDM.h"
-#include "report/ReportPainter.h"
+#include "engine/ReciteCtrl.h"
+#include "model/Business.h"
+#include "print/PrintFrm.h"
+#include "print/PrintGrid.h"
+#include "print/PrintUpDown.h"
+#include "print/ReportDM.h"
+#include "print/report/ReportPainter.h"
+#include "store/Channels.h"
 
 #include <QApplication>
 #include <QDir>

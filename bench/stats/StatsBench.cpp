@@ -1,9 +1,9 @@
 // The statistics of a learner with a long history, and what the log adds to a pass.
 #include "AdminOps.h"
-#include "Business.h"
-#include "Channels.h"
-#include "ReviewLog.h"
-#include "Statistics.h"
+#include "model/Business.h"
+#include "model/ReviewLog.h"
+#include "stats/Statistics.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // deciphered into a destination file in a private temporary folder. Errors of the system's own
 // kinds are expected; anything else, a crash or a destination of the wrong size is a finding.
 
-#include "AES.h"
+#include "cipher/AES.h"
 
 #include <algorithm>
 #include <cstdlib>

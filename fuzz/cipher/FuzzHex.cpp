@@ -3,8 +3,8 @@
 // then the hex text. Errors of the system's own kinds are expected; anything else, a crash
 // or a broken invariant is a finding.
 
-#include "AES.h"
 #include "SoundPack.h"
+#include "cipher/AES.h"
 
 #include <algorithm>
 #include <cstdlib>

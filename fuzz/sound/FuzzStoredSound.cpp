@@ -1,9 +1,9 @@
 // Arbitrary stored sound files through the program's unpack and decipher steps: each input
 // becomes mp3/x.mp3 in a private folder, is inflated into the staging file and deciphered
 // into a play file, exactly as the engine does before playing.
-#include "AES.h"
-#include "EngineErrors.h"
-#include "Sound.h"
+#include "cipher/AES.h"
+#include "engine/EngineErrors.h"
+#include "engine/Sound.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "Application.h"
+#include "app/Application.h"
 
-#include "Errors.h"
-#include "Prompts.h"
+#include "common/Errors.h"
+#include "model/Prompts.h"
 
 #include <QSocketNotifier>
 #include <array>

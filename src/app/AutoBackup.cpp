@@ -1,6 +1,6 @@
-#include "AutoBackup.h"
+#include "app/AutoBackup.h"
 
-#include "Prompts.h"
+#include "model/Prompts.h"
 
 #include <QMetaObject>
 #include <QTimer>

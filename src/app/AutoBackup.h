@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Backup.h"
-#include "DayNumber.h"
+#include "backup/Backup.h"
+#include "store/DayNumber.h"
 
 #include <QDate>
 #include <QObject>

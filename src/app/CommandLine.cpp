@@ -1,6 +1,6 @@
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
-#include "platform/DataFolder.h"
+#include "backup/platform/DataFolder.h"
 
 #include <QStringList>
 #include <cstdio>

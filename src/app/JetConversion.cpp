@@ -1,10 +1,10 @@
-#include "JetConversion.h"
+#include "app/JetConversion.h"
 
-#include "Channels.h"
-#include "JetFile.h"
-#include "JetImport.h"
-#include "Prompts.h"
-#include "platform/Files.h"
+#include "backup/platform/Files.h"
+#include "jet/JetFile.h"
+#include "jet/JetImport.h"
+#include "model/Prompts.h"
+#include "store/Channels.h"
 
 #include <QApplication>
 #include <QDir>

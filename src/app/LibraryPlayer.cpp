@@ -1,6 +1,6 @@
-#include "LibraryPlayer.h"
+#include "app/LibraryPlayer.h"
 
-#include "Player.h"
+#include "player/Player.h"
 
 // The library's results are not observed: a missing sound is no reason to stop reciting.
 void TLibraryPlayer::Init() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "View.h"
+#include "engine/View.h"
 
 // The engine's player, forwarded to the player library's C interface.
 class TLibraryPlayer : public IPlayer {

@@ -1,4 +1,4 @@
-#include "StartRefusal.h"
+#include "app/StartRefusal.h"
 
 #include <cstdio>
 

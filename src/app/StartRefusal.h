@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Prompts.h"
+#include "model/Prompts.h"
 
-#include "platform/DataFolder.h"
+#include "backup/platform/DataFolder.h"
 
 // A start refused for its data: the message names the data folder and the ways out, is
 // shown above every window and written to standard error (a start from the menu has no

@@ -1,8 +1,8 @@
-#include "StartUp.h"
+#include "app/StartUp.h"
 
-#include "Backup.h"
-#include "Channels.h"
-#include "platform/InstanceLock.h"
+#include "backup/Backup.h"
+#include "backup/platform/InstanceLock.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QFileInfo>

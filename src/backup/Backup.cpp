@@ -1,7 +1,7 @@
-#include "Backup.h"
+#include "backup/Backup.h"
 
-#include "BackupInternal.h"
-#include "platform/Files.h"
+#include "backup/BackupInternal.h"
+#include "backup/platform/Files.h"
 
 #include <QDir>
 #include <QFile>

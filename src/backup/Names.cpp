@@ -1,10 +1,10 @@
 // The names of the copies and of the files beside them, the check that a copy is whole, and
 // the lock beside the database.
-#include "Backup.h"
+#include "backup/Backup.h"
 
-#include "BackupInternal.h"
-#include "platform/Files.h"
-#include "platform/InstanceLock.h"
+#include "backup/BackupInternal.h"
+#include "backup/platform/Files.h"
+#include "backup/platform/InstanceLock.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -1,9 +1,9 @@
-#include "Backup.h"
+#include "backup/Backup.h"
 
-#include "BackupInternal.h"
-#include "Channels.h"
-#include "platform/Files.h"
-#include "platform/InstanceLock.h"
+#include "backup/BackupInternal.h"
+#include "backup/platform/Files.h"
+#include "backup/platform/InstanceLock.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QFile>

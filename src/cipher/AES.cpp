@@ -1,4 +1,4 @@
-#include "AES.h"
+#include "cipher/AES.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -3,7 +3,7 @@
 // Hex text and the enciphered form: an 8-byte little-endian plain length followed by the
 // zero-padded content, AES-enciphered block by block (ECB). The routines keep no state.
 
-#include "ElAES.h"
+#include "cipher/ElAES.h"
 
 #include <algorithm>
 #include <array>

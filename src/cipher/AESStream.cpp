@@ -1,4 +1,4 @@
-#include "ElAES.h"
+#include "cipher/ElAES.h"
 
 #include <algorithm>
 #include <istream>

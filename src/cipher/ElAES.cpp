@@ -1,6 +1,6 @@
-#include "ElAES.h"
+#include "cipher/ElAES.h"
 
-#include "AESTables.h"
+#include "cipher/AESTables.h"
 
 using namespace aes_tables;
 

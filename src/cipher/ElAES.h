@@ -4,7 +4,7 @@
 // streams. The program only deciphers; the forward key expansion is here because the
 // decryption schedule is derived from it.
 
-#include "Errors.h"
+#include "common/Errors.h"
 
 #include <array>
 #include <cstddef>

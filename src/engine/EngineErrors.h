@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Errors.h"
+#include "common/Errors.h"
 
 // A stored sound file whose compressed stream cannot be inflated as announced.
 class EInflateError : public ETaveloError {

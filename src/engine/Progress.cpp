@@ -1,7 +1,7 @@
 // Progress writes that could not be made at once: kept in a file beside the database the moment
 // they are made, retried, reported once, and made first by the next run when this one ends
 // before the file is free again.
-#include "ReciteCtrl.h"
+#include "engine/ReciteCtrl.h"
 
 #include <QTimer>
 #include <algorithm>

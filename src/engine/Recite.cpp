@@ -1,6 +1,6 @@
-#include "ReciteCtrl.h"
+#include "engine/ReciteCtrl.h"
 
-#include "ReviewLog.h"
+#include "model/ReviewLog.h"
 
 #include <QDir>
 #include <QFileInfo>

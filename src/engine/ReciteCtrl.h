@@ -2,11 +2,11 @@
 
 // The recitation engine: the state machine and timed cycle over the current learner's due
 // words, the scoring, and the spoken word.
-#include "Business.h"
-#include "Channels.h"
-#include "EngineErrors.h"
-#include "Sound.h"
-#include "View.h"
+#include "engine/EngineErrors.h"
+#include "engine/Sound.h"
+#include "engine/View.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "ReciteCtrl.h"
+#include "engine/ReciteCtrl.h"
 
-#include "AES.h"
+#include "cipher/AES.h"
 
 #include <QString>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "Sound.h"
+#include "engine/Sound.h"
 
-#include "EngineErrors.h"
+#include "engine/EngineErrors.h"
 
 #include <QFile>
 #include <zlib.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Word.h"
+#include "model/Word.h"
 
 #include <QString>
 

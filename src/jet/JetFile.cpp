@@ -1,4 +1,4 @@
-#include "JetFile.h"
+#include "jet/JetFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "JetImport.h"
+#include "jet/JetImport.h"
 
-#include "Backup.h"
-#include "JetFile.h"
-#include "Schema.h"
-#include "platform/Files.h"
-#include "platform/InstanceLock.h"
+#include "backup/Backup.h"
+#include "backup/platform/Files.h"
+#include "backup/platform/InstanceLock.h"
+#include "jet/JetFile.h"
+#include "store/Schema.h"
 
 #include <QCoreApplication>
 #include <QDir>

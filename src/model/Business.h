@@ -1,8 +1,8 @@
 #pragma once
 
 // The learner records: settings, users and their books, the due words and their progress.
-#include "Config.h"
-#include "Prompts.h"
-#include "StringList.h"
-#include "User.h"
-#include "Word.h"
+#include "model/Config.h"
+#include "model/Prompts.h"
+#include "model/StringList.h"
+#include "model/User.h"
+#include "model/Word.h"

@@ -1,6 +1,6 @@
-#include "Config.h"
+#include "model/Config.h"
 
-#include "Channels.h"
+#include "store/Channels.h"
 
 #include <QHash>
 

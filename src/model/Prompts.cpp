@@ -1,4 +1,4 @@
-#include "Prompts.h"
+#include "model/Prompts.h"
 
 #include <cstdio>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "ReviewLog.h"
+#include "model/ReviewLog.h"
 
-#include "Channels.h"
-#include "Errors.h"
+#include "common/Errors.h"
+#include "store/Channels.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "User.h"
+#include "model/User.h"
 
-#include "Channels.h"
-#include "Prompts.h"
+#include "model/Prompts.h"
+#include "store/Channels.h"
 
 #include <algorithm>
 #include <random>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Config.h"
-#include "StringList.h"
-#include "Word.h"
+#include "model/Config.h"
+#include "model/StringList.h"
+#include "model/Word.h"
 
-#include "DayNumber.h"
+#include "store/DayNumber.h"
 
 #include <QString>
 

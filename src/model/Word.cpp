@@ -1,8 +1,8 @@
-#include "Word.h"
+#include "model/Word.h"
 
-#include "Channels.h"
-#include "ReviewLog.h"
-#include "User.h"
+#include "model/ReviewLog.h"
+#include "model/User.h"
+#include "store/Channels.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StringList.h"
+#include "model/StringList.h"
 
 #include <QHash>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "Decoder.h"
+#include "player/Decoder.h"
 
 #include <mpg123.h>
 

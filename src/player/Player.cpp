@@ -1,6 +1,6 @@
-#include "Player.h"
-#include "PlayerProbe.h"
-#include "Speaker.h"
+#include "player/Player.h"
+#include "player/PlayerProbe.h"
+#include "player/Speaker.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -3,15 +3,7 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
-#if defined(TAVELO_PLAYER_BUILD)
-#define TAVELO_PLAYER_API __declspec(dllexport)
-#else
-#define TAVELO_PLAYER_API __declspec(dllimport)
-#endif
-#else
 #define TAVELO_PLAYER_API __attribute__((visibility("default")))
-#endif
 
 #ifdef __cplusplus
 extern "C" {

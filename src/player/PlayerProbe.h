@@ -1,7 +1,7 @@
 // Internal to the player, its tests and its benchmark: a look at the playback.
 #pragma once
 
-#include "Player.h"
+#include "player/Player.h"
 
 #include <cstdint>
 #include <string>

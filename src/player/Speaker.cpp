@@ -1,7 +1,7 @@
-#include "Speaker.h"
-#include "Decoder.h"
-#include "PlayerProbe.h"
-#include "Stream.h"
+#include "player/Speaker.h"
+#include "player/Decoder.h"
+#include "player/PlayerProbe.h"
+#include "player/Stream.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "Stream.h"
+#include "player/Stream.h"
 
 #include <pulse/simple.h>
 

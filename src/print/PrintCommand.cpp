@@ -1,11 +1,11 @@
 // The print command of the word-list dialog: setup dialog, report data set, report module.
-#include "PrintFrm.h"
+#include "print/PrintFrm.h"
 
-#include "PrintGrid.h"
-#include "PrintSetupFrm.h"
-#include "ReciteCtrl.h"
-#include "ReportDM.h"
-#include "report/Preview.h"
+#include "engine/ReciteCtrl.h"
+#include "print/PrintGrid.h"
+#include "print/PrintSetupFrm.h"
+#include "print/ReportDM.h"
+#include "print/report/Preview.h"
 
 #include <QCoreApplication>
 

@@ -1,11 +1,11 @@
-#include "PrintFrm.h"
+#include "print/PrintFrm.h"
 
-#include "AdoQuery.h"
-#include "PrintFonts.h"
-#include "PrintGrid.h"
-#include "PrintUpDown.h"
-#include "Prompts.h"
-#include "ReciteCtrl.h"
+#include "engine/ReciteCtrl.h"
+#include "model/Prompts.h"
+#include "print/PrintFonts.h"
+#include "print/PrintGrid.h"
+#include "print/PrintUpDown.h"
+#include "store/AdoQuery.h"
 
 #include <QAction>
 #include <QGroupBox>

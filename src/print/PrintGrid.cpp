@@ -1,6 +1,6 @@
-#include "PrintGrid.h"
+#include "print/PrintGrid.h"
 
-#include "AdoQuery.h"
+#include "store/AdoQuery.h"
 
 #include <algorithm>
 

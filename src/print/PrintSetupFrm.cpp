@@ -1,9 +1,9 @@
-#include "PrintSetupFrm.h"
+#include "print/PrintSetupFrm.h"
 
-#include "Config.h"
-#include "PrintFonts.h"
-#include "PrintUpDown.h"
-#include "TextRules.h"
+#include "model/Config.h"
+#include "print/PrintFonts.h"
+#include "print/PrintUpDown.h"
+#include "ui/TextRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>

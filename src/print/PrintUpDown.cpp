@@ -1,4 +1,4 @@
-#include "PrintUpDown.h"
+#include "print/PrintUpDown.h"
 
 #include <QLineEdit>
 #include <QLocale>

@@ -1,6 +1,6 @@
-#include "ReportDM.h"
+#include "print/ReportDM.h"
 
-#include "Prompts.h"
+#include "model/Prompts.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
-#include "ReportData.h"
+#include "print/ReportData.h"
 
-#include "AdoQuery.h"
-#include "TextRules.h"
+#include "store/AdoQuery.h"
+#include "ui/TextRules.h"
 
 QString CutToBytes(const QString& text, int maxBytes) {
     // A GBK character takes one byte (ASCII) or two; one that GBK lacks becomes one "?".

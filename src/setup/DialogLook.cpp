@@ -1,4 +1,4 @@
-#include "DialogLook.h"
+#include "setup/DialogLook.h"
 
 #include <QGuiApplication>
 #include <QScreen>

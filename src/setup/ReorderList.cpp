@@ -1,4 +1,4 @@
-#include "ReorderList.h"
+#include "setup/ReorderList.h"
 
 #include <QMouseEvent>
 

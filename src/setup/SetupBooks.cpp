@@ -1,9 +1,9 @@
 // The books page and the user-maintenance buttons of the settings dialog.
-#include "ReorderList.h"
-#include "Setupfrm.h"
+#include "setup/ReorderList.h"
+#include "setup/Setupfrm.h"
 
-#include "Channels.h"
-#include "TextRules.h"
+#include "store/Channels.h"
+#include "ui/TextRules.h"
 
 #include <QComboBox>
 #include <QListWidget>

@@ -1,11 +1,11 @@
 // The controls of the settings dialog: top row, the four pages, bottom row.
-#include "DialogLook.h"
-#include "ReorderList.h"
-#include "Setupfrm.h"
-#include "UpDown.h"
-#include "UpdownEdit.h"
+#include "setup/DialogLook.h"
+#include "setup/ReorderList.h"
+#include "setup/Setupfrm.h"
+#include "setup/UpDown.h"
+#include "setup/UpdownEdit.h"
 
-#include "Colors.h"
+#include "ui/Colors.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
-#include "Setupfrm.h"
+#include "setup/Setupfrm.h"
 
-#include "Colors.h"
-#include "DialogLook.h"
-#include "UpDown.h"
-#include "UpdownEdit.h"
+#include "setup/DialogLook.h"
+#include "setup/UpDown.h"
+#include "setup/UpdownEdit.h"
+#include "ui/Colors.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

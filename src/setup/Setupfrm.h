@@ -2,8 +2,8 @@
 
 // The settings dialog: one learner's settings on four pages, the books page, and the
 // user-maintenance buttons. It works on the engine's own user objects and keeps no copy.
-#include "ReciteCtrl.h"
-#include "Userfrm.h"
+#include "engine/ReciteCtrl.h"
+#include "setup/Userfrm.h"
 
 #include <QColor>
 #include <QDialog>

@@ -1,7 +1,7 @@
-#include "UpdownEdit.h"
+#include "setup/UpdownEdit.h"
 
-#include "TextRules.h"
-#include "UpDown.h"
+#include "setup/UpDown.h"
+#include "ui/TextRules.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

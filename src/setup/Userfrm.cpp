@@ -1,8 +1,8 @@
-#include "Userfrm.h"
+#include "setup/Userfrm.h"
 
-#include "DialogLook.h"
-#include "Prompts.h"
-#include "TextRules.h"
+#include "model/Prompts.h"
+#include "setup/DialogLook.h"
+#include "ui/TextRules.h"
 
 #include <QGridLayout>
 #include <QLabel>

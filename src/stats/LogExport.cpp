@@ -1,7 +1,7 @@
-#include "LogExport.h"
+#include "stats/LogExport.h"
 
-#include "Channels.h"
-#include "Statistics.h"
+#include "stats/Statistics.h"
+#include "store/Channels.h"
 
 #include <QFile>
 #include <QFileInfo>

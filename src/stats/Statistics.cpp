@@ -1,8 +1,8 @@
-#include "Statistics.h"
+#include "stats/Statistics.h"
 
-#include "Channels.h"
-#include "ReviewLog.h"
-#include "User.h"
+#include "model/ReviewLog.h"
+#include "model/User.h"
+#include "store/Channels.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "StatsCharts.h"
+#include "stats_window/StatsCharts.h"
 
-#include "Statistics.h"
+#include "stats/Statistics.h"
 
-#include "DayNumber.h"
+#include "store/DayNumber.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>

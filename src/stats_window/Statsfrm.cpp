@@ -1,9 +1,9 @@
-#include "Statsfrm.h"
+#include "stats_window/Statsfrm.h"
 
-#include "Statistics.h"
-#include "StatsCharts.h"
+#include "stats/Statistics.h"
+#include "stats_window/StatsCharts.h"
 
-#include "ReciteCtrl.h"
+#include "engine/ReciteCtrl.h"
 
 #include <QChart>
 #include <QChartView>

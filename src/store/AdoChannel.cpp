@@ -1,6 +1,6 @@
-#include "AdoChannel.h"
+#include "store/AdoChannel.h"
 
-#include "Errors.h"
+#include "common/Errors.h"
 
 #include <QFileInfo>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdoQuery.h"
+#include "store/AdoQuery.h"
 
 #include <QElapsedTimer>
 #include <QString>

@@ -1,6 +1,6 @@
 // Kept writes: units of statements that must reach the database however long another program
 // holds the file, kept in order in memory and in a journal on disk until they do.
-#include "AdoChannel.h"
+#include "store/AdoChannel.h"
 
 #include <QDateTime>
 #include <QDir>

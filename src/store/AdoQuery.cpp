@@ -1,7 +1,7 @@
-#include "AdoQuery.h"
+#include "store/AdoQuery.h"
 
-#include "AdoChannel.h"
-#include "Errors.h"
+#include "common/Errors.h"
+#include "store/AdoChannel.h"
 
 #include <algorithm>
 #include <cmath>

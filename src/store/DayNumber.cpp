@@ -1,4 +1,4 @@
-#include "DayNumber.h"
+#include "store/DayNumber.h"
 
 #include <cmath>
 #include <cstdio>

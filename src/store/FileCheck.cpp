@@ -1,4 +1,4 @@
-#include "FileCheck.h"
+#include "store/FileCheck.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "Schema.h"
+#include "store/Schema.h"
 
-#include "AdoChannel.h"
+#include "store/AdoChannel.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "SqlText.h"
+#include "store/SqlText.h"
 
-#include "DayNumber.h"
+#include "store/DayNumber.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "TextRules.h"
+#include "ui/TextRules.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "Desktopfrm.h"
+#include "window/Desktopfrm.h"
 
-#include "Colors.h"
-#include "Messages.h"
-#include "ReciteCtrl.h"
+#include "engine/ReciteCtrl.h"
+#include "ui/Colors.h"
+#include "window/Messages.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "Frame.h"
+#include "window/Frame.h"
 
 #include <QPainter>
 #include <QPen>

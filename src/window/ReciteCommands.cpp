@@ -1,10 +1,10 @@
 // The learner's commands on the word window: keys, mouse, hotkey, focus click, deactivation
 // and the tray menu.
-#include "Recitefrm.h"
+#include "window/Recitefrm.h"
 
-#include "Messages.h"
-#include "TrayIcon.h"
-#include "Website.h"
+#include "window/Messages.h"
+#include "window/TrayIcon.h"
+#include "window/Website.h"
 
 #include <QAction>
 #include <QCloseEvent>

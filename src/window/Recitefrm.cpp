@@ -1,11 +1,11 @@
-#include "Recitefrm.h"
+#include "window/Recitefrm.h"
 
-#include "Colors.h"
-#include "Frame.h"
-#include "Messages.h"
-#include "Prompts.h"
-#include "TextRules.h"
-#include "TrayIcon.h"
+#include "model/Prompts.h"
+#include "ui/Colors.h"
+#include "ui/TextRules.h"
+#include "window/Frame.h"
+#include "window/Messages.h"
+#include "window/TrayIcon.h"
 
 #include <QAction>
 #include <QCoreApplication>

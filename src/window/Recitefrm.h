@@ -3,10 +3,10 @@
 // The word window: the program's main window, which owns the recitation engine, the
 // backdrop and the tray icon, shows what the engine asks for and turns the learner's keys,
 // clicks, hotkey and menu commands into engine commands.
-#include "Desktopfrm.h"
-#include "ReciteCtrl.h"
-#include "WidgetPrompts.h"
-#include "platform/Platform.h"
+#include "engine/ReciteCtrl.h"
+#include "window/Desktopfrm.h"
+#include "window/WidgetPrompts.h"
+#include "window/platform/Platform.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "TrayIcon.h"
+#include "window/TrayIcon.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -1,7 +1,7 @@
-#include "Website.h"
+#include "window/Website.h"
 
-#include "AES.h"
-#include "TextRules.h"
+#include "cipher/AES.h"
+#include "ui/TextRules.h"
 
 namespace {
 

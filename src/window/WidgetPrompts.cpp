@@ -1,6 +1,6 @@
-#include "WidgetPrompts.h"
+#include "window/WidgetPrompts.h"
 
-#include "Prompts.h"
+#include "model/Prompts.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "AutoBackup.h"
-#include "Channels.h"
-#include "Prompts.h"
+#include "app/AutoBackup.h"
 #include "TestDatabase.h"
+#include "model/Prompts.h"
+#include "store/Channels.h"
 
 #include <QCoreApplication>
 #include <QDir>

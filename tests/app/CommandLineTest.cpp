@@ -1,5 +1,5 @@
 // The program's command line is read before anything is set up.
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <gtest/gtest.h>
 #include <vector>

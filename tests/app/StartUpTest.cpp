@@ -1,7 +1,7 @@
-#include "StartUp.h"
-#include "Channels.h"
+#include "app/StartUp.h"
 #include "TestDatabase.h"
-#include "platform/InstanceLock.h"
+#include "backup/platform/InstanceLock.h"
+#include "store/Channels.h"
 
 #include <QCryptographicHash>
 #include <QDir>

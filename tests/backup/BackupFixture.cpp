@@ -1,6 +1,6 @@
 #include "BackupFixture.h"
 
-#include "Channels.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QFile>

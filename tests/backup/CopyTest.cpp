@@ -1,6 +1,6 @@
-#include "Backup.h"
 #include "BackupFixture.h"
-#include "Channels.h"
+#include "backup/Backup.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // Where the data lives: the option, the variable, a writable program folder, the learner's
 // own folder, in that order.
-#include "platform/DataFolder.h"
+#include "backup/platform/DataFolder.h"
 
 #include <QDir>
 #include <QTemporaryDir>

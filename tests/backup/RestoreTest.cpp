@@ -1,7 +1,7 @@
-#include "Backup.h"
 #include "BackupFixture.h"
-#include "Channels.h"
-#include "platform/InstanceLock.h"
+#include "backup/Backup.h"
+#include "backup/platform/InstanceLock.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QFile>

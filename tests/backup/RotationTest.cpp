@@ -1,4 +1,4 @@
-#include "Backup.h"
+#include "backup/Backup.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // known-answer files, block by block and through the stream routine.
 
 #include "AesVectors.h"
-#include "ElAES.h"
+#include "cipher/ElAES.h"
 
 #include <sstream>
 

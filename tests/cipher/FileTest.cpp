@@ -1,7 +1,7 @@
 // Deciphering an enciphered file into another.
 
-#include "AES.h"
 #include "AesVectors.h"
+#include "cipher/AES.h"
 
 #include <cstring>
 

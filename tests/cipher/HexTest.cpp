@@ -1,7 +1,7 @@
 // Hex text decoding and deciphering an enciphered form given as hex text.
 
-#include "AES.h"
 #include "AesVectors.h"
+#include "cipher/AES.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 // The count rules and the errors of the stream routine.
 
 #include "AesVectors.h"
-#include "ElAES.h"
+#include "cipher/ElAES.h"
 
 #include <sstream>
 

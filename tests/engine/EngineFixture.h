@@ -1,9 +1,9 @@
 #pragma once
 
 #include "EngineFakes.h"
-#include "ReciteCtrl.h"
 #include "SoundPack.h"
 #include "TestDatabase.h"
+#include "engine/ReciteCtrl.h"
 
 #include <QDir>
 #include <QFile>

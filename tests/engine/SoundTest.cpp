@@ -1,5 +1,5 @@
-#include "EngineErrors.h"
 #include "EngineFixture.h"
+#include "engine/EngineErrors.h"
 
 #include <zlib.h>
 

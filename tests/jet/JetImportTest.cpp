@@ -1,6 +1,6 @@
 // The import of Access (Jet 4) learner databases, against the synthetic fixture and damaged
 // or foreign files made from it.
-#include "JetImport.h"
+#include "jet/JetImport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "AdminOps.h"
-#include "Business.h"
-#include "Channels.h"
 #include "TestDatabase.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <gtest/gtest.h>
 

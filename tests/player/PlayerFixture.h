@@ -3,8 +3,8 @@
 #pragma once
 
 #include "Mp3Maker.h"
-#include "Player.h"
-#include "PlayerProbe.h"
+#include "player/Player.h"
+#include "player/PlayerProbe.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #include "NullSink.h"
-#include "Player.h"
 #include "PlayerFixture.h"
+#include "player/Player.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

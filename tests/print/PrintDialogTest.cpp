@@ -1,13 +1,13 @@
 // The print word list dialog: the grid over the learner's words, the filter, the sort, the
 // count, and the print command that hands exactly the listed rows to the report.
-#include "AdoQuery.h"
 #include "OtherProgram.h"
 #include "PrintFixture.h"
-#include "PrintFrm.h"
-#include "PrintGrid.h"
-#include "PrintSetupFrm.h"
-#include "PrintUpDown.h"
-#include "report/Report.h"
+#include "print/PrintFrm.h"
+#include "print/PrintGrid.h"
+#include "print/PrintSetupFrm.h"
+#include "print/PrintUpDown.h"
+#include "print/report/Report.h"
+#include "store/AdoQuery.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "EngineFakes.h"
-#include "Prompts.h"
-#include "ReciteCtrl.h"
 #include "TestDatabase.h"
+#include "engine/ReciteCtrl.h"
+#include "model/Prompts.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

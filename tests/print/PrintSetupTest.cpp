@@ -1,7 +1,7 @@
 // The print setup dialog: its controls, its rules, and the settings it opens with and stores.
-#include "Config.h"
-#include "PrintSetupFrm.h"
-#include "PrintUpDown.h"
+#include "model/Config.h"
+#include "print/PrintSetupFrm.h"
+#include "print/PrintUpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>

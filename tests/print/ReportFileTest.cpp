@@ -1,9 +1,9 @@
 // The saved-report file and the preview that opens, saves and exports it.
-#include "report/ReportFile.h"
+#include "print/report/ReportFile.h"
 #include "PdfText.h"
 #include "PrintFixture.h"
-#include "ReportDM.h"
-#include "report/Preview.h"
+#include "print/ReportDM.h"
+#include "print/report/Preview.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The report module and its data set: values, page numbers, data set rules, and what a
 // print run restores.
 #include "PrintFixture.h"
-#include "ReportDM.h"
+#include "print/ReportDM.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 // Ctrl+P on the word window opens the print dialog; the tray item stays hidden.
 #include "PrintFixture.h"
-#include "Recitefrm.h"
+#include "window/Recitefrm.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,8 +1,8 @@
 #include "SetupFixture.h"
 
 #include "OtherProgram.h"
-#include "ReorderList.h"
-#include "Userfrm.h"
+#include "setup/ReorderList.h"
+#include "setup/Userfrm.h"
 
 #include <QApplication>
 #include <QKeyEvent>

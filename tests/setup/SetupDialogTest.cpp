@@ -1,6 +1,6 @@
 #include "SetupFixture.h"
 
-#include "Colors.h"
+#include "ui/Colors.h"
 
 #include <QGuiApplication>
 #include <QLocale>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "EngineFakes.h"
-#include "Prompts.h"
-#include "Setupfrm.h"
 #include "TestDatabase.h"
-#include "UpDown.h"
-#include "UpdownEdit.h"
+#include "model/Prompts.h"
+#include "setup/Setupfrm.h"
+#include "setup/UpDown.h"
+#include "setup/UpdownEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "UpdownEdit.h"
-#include "UpDown.h"
+#include "setup/UpdownEdit.h"
+#include "setup/UpDown.h"
 
 #include <QApplication>
 #include <QClipboard>

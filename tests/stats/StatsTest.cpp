@@ -1,10 +1,10 @@
-#include "LogExport.h"
-#include "ReviewLog.h"
-#include "Statistics.h"
 #include "TestDatabase.h"
+#include "model/ReviewLog.h"
+#include "stats/LogExport.h"
+#include "stats/Statistics.h"
 
-#include "Business.h"
-#include "Channels.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <QFile>
 #include <QSet>

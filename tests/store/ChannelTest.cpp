@@ -1,7 +1,7 @@
-#include "Channels.h"
-#include "Errors.h"
 #include "OtherProgram.h"
 #include "TestDatabase.h"
+#include "common/Errors.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "Channels.h"
-#include "Errors.h"
 #include "TestDatabase.h"
+#include "common/Errors.h"
+#include "store/Channels.h"
 
 #include <gtest/gtest.h>
 

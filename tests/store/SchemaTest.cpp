@@ -1,5 +1,5 @@
-#include "Channels.h"
 #include "TestDatabase.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QProcess>

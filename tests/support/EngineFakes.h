@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReciteCtrl.h"
+#include "engine/ReciteCtrl.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "TestDatabase.h"
 
 #include "AdminOps.h"
-#include "Business.h"
-#include "Channels.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <stdexcept>

@@ -1,9 +1,9 @@
 #include "AdminOps.h"
-#include "Business.h"
-#include "Channels.h"
-#include "EngineErrors.h"
-#include "Sound.h"
 #include "TestDatabase.h"
+#include "engine/EngineErrors.h"
+#include "engine/Sound.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QFile>

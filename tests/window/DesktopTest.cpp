@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "Messages.h"
+#include "window/Messages.h"
 
 #include <QScreen>
 

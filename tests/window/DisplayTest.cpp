@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "Colors.h"
+#include "ui/Colors.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "WindowFixture.h"
 
-#include "Colors.h"
-#include "Frame.h"
-#include "TextRules.h"
-#include "TrayIcon.h"
+#include "ui/Colors.h"
+#include "ui/TextRules.h"
+#include "window/Frame.h"
+#include "window/TrayIcon.h"
 
 #include <QFile>
 

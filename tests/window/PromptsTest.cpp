@@ -1,5 +1,5 @@
-#include "Prompts.h"
-#include "WidgetPrompts.h"
+#include "model/Prompts.h"
+#include "window/WidgetPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "Statsfrm.h"
+#include "stats_window/Statsfrm.h"
 
 #include <QAction>
 #include <QComboBox>

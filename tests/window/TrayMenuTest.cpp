@@ -1,8 +1,8 @@
 #include "WindowFixture.h"
 
 #include "SoundPack.h"
-#include "TrayIcon.h"
-#include "Website.h"
+#include "window/TrayIcon.h"
+#include "window/Website.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "EngineFakes.h"
-#include "Prompts.h"
-#include "Recitefrm.h"
 #include "TestDatabase.h"
+#include "model/Prompts.h"
+#include "window/Recitefrm.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // The X11 backend against a real server. Skipped on the offscreen platform; run under Xvfb:
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb test_window --gtest_filter='X11*'
-#include "platform/Platform.h"
+#include "window/platform/Platform.h"
 
 #include <QCursor>
 #include <QGuiApplication>

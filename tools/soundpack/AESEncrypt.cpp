@@ -1,6 +1,6 @@
 #include "AESEncrypt.h"
 
-#include "AESTables.h"
+#include "cipher/AESTables.h"
 
 #include <span>
 

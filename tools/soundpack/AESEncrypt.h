@@ -4,7 +4,7 @@
 // Written round step by round step, not table-driven, so that it also serves as an
 // independent check of the program's table-driven inverse cipher.
 
-#include "ElAES.h"
+#include "cipher/ElAES.h"
 
 TAESBuffer EncryptAES(const TAESBuffer& block, const TAESExpandedKey128& key);
 TAESBuffer EncryptAES(const TAESBuffer& block, const TAESExpandedKey192& key);

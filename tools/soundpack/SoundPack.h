@@ -5,8 +5,8 @@
 // sound file (4-byte little-endian length of the enciphered form, then its zlib stream). The
 // program itself only deciphers; recordings and test data are made with these routines.
 
-#include "AES.h"
 #include "AESEncrypt.h"
+#include "cipher/AES.h"
 
 #include <cstdint>
 #include <span>

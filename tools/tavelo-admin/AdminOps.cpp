@@ -1,8 +1,8 @@
 #include "AdminOps.h"
 
-#include "Business.h"
-#include "Channels.h"
-#include "Errors.h"
+#include "common/Errors.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "BackupCommands.h"
 
-#include "Backup.h"
 #include "Console.h"
+#include "backup/Backup.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "JetCommand.h"
 
 #include "Console.h"
-#include "JetImport.h"
+#include "jet/JetImport.h"
 
 int RunImportJet(QStringList args, const QString& db) {
     const bool replace = args.removeAll(QStringLiteral("--replace")) > 0;

@@ -1,11 +1,11 @@
 #include "PrintList.h"
 
 #include "AdminOps.h"
-#include "Business.h"
-#include "Channels.h"
-#include "ReportDM.h"
-#include "platform/Files.h"
-#include "report/ReportPainter.h"
+#include "backup/platform/Files.h"
+#include "model/Business.h"
+#include "print/ReportDM.h"
+#include "print/report/ReportPainter.h"
+#include "store/Channels.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "AdminOps.h"
 
-#include "Business.h"
-#include "Channels.h"
-#include "Errors.h"
 #include "SoundPack.h"
+#include "common/Errors.h"
+#include "model/Business.h"
+#include "store/Channels.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "StatsCommands.h"
 
 #include "Console.h"
-#include "LogExport.h"
-#include "ReviewLog.h"
-#include "Statistics.h"
+#include "model/ReviewLog.h"
+#include "stats/LogExport.h"
+#include "stats/Statistics.h"
 
-#include "Channels.h"
-#include "User.h"
+#include "model/User.h"
+#include "store/Channels.h"
 
 #include <QFileInfo>
 #include <QTextStream>

@@ -1,17 +1,17 @@
 // tavelo-admin: sets up and inspects a Tavelo database without touching SQL.
 #include "AdminOps.h"
-#include "Backup.h"
 #include "BackupCommands.h"
 #include "Console.h"
 #include "JetCommand.h"
 #include "PrintList.h"
 #include "StatsCommands.h"
+#include "backup/Backup.h"
 
-#include "Channels.h"
 #include "DemoMedia.h"
-#include "Errors.h"
-#include "platform/DataFolder.h"
-#include "platform/InstanceLock.h"
+#include "backup/platform/DataFolder.h"
+#include "backup/platform/InstanceLock.h"
+#include "common/Errors.h"
+#include "store/Channels.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/DataFolder.h"
+#include "backup/platform/DataFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "Files.h"
+#include "backup/platform/Files.h"
 
 #include <QFile>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "InstanceLock.h"
+#include "backup/platform/InstanceLock.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "Preview.h"
+#include "print/report/Preview.h"
 
-#include "Prompts.h"
-#include "Report.h"
-#include "ReportFile.h"
-#include "ReportPainter.h"
+#include "model/Prompts.h"
+#include "print/report/Report.h"
+#include "print/report/ReportFile.h"
+#include "print/report/ReportPainter.h"
 
 #include <QAction>
 #include <QFileDialog>

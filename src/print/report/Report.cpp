@@ -1,4 +1,4 @@
-#include "Report.h"
+#include "print/report/Report.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ReportFile.h"
+#include "print/report/ReportFile.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "ReportPainter.h"
+#include "print/report/ReportPainter.h"
 
 #include <QFile>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
 #pragma once
 
 // Drawing prepared pages on any paint device, and the PDF export.
-#include "Prepared.h"
+#include "print/report/Prepared.h"
 
 #include <QFont>
 #include <QPageLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
 // The two pieces of the word window that talk to the desktop system directly. Each build
-// links one backend (X11, Windows, or one that does nothing); tests hand in fakes.
+// links one backend (X11, or one that does nothing); tests hand in fakes.
 #include <QPoint>
 #include <QtGui/qwindowdefs.h>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "../Platform.h"
+#include "window/platform/Platform.h"
 
 // Systems without a known way to grab a key or synthesise input: nothing is claimed.
 namespace {

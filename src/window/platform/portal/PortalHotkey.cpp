@@ -1,4 +1,4 @@
-#include "PortalHotkey.h"
+#include "window/platform/portal/PortalHotkey.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

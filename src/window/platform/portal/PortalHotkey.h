@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../Platform.h"
+#include "window/platform/Platform.h"
 
 #include <QDBusMessage>
 #include <QObject>

@@ -1,5 +1,5 @@
-#include "../Platform.h"
-#include "../portal/PortalHotkey.h"
+#include "window/platform/Platform.h"
+#include "window/platform/portal/PortalHotkey.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
