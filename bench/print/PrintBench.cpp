@@ -4,10 +4,10 @@
 #include "model/Business.h"
 #include "print/PrintFrm.h"
 #include "print/PrintGrid.h"
-#include "print/PrintUpDown.h"
-#include "print/ReportDM.h"
-#include "print/report/ReportPainter.h"
+#include "report/ReportDM.h"
+#include "report/ReportPainter.h"
 #include "store/Channels.h"
+#include "widgets/UpDown.h"
 
 #include <QApplication>
 #include <QDir>
@@ -110,9 +110,15 @@ struct TLargeLearner {
     std::unique_ptr<TfrmPrint> form;
 };
 
+// Made on first use and released before the application object: a dialog that outlives the
+// application crashes the run on its way out.
+std::unique_ptr<TLargeLearner> largeLearner;
+
 TLargeLearner& Learner() {
-    static TLargeLearner learner;
-    return learner;
+    if (!largeLearner) {
+        largeLearner = std::make_unique<TLargeLearner>();
+    }
+    return *largeLearner;
 }
 
 // A spinner step: the filter changes, the list is read again and counted.
@@ -151,5 +157,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    largeLearner.reset();
     return 0;
 }

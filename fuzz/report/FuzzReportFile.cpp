@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the saved-report loader. A refusal must come with a message; a
 // report that loads must save to the same bytes and load again to the same report.
-#include "print/report/ReportFile.h"
+#include "report/ReportFile.h"
 
 #include <cstdint>
 #include <cstdlib>

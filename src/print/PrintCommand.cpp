@@ -2,10 +2,10 @@
 #include "print/PrintFrm.h"
 
 #include "engine/ReciteCtrl.h"
+#include "print/Preview.h"
 #include "print/PrintGrid.h"
 #include "print/PrintSetupFrm.h"
-#include "print/ReportDM.h"
-#include "print/report/Preview.h"
+#include "report/ReportDM.h"
 
 #include <QCoreApplication>
 

@@ -2,10 +2,10 @@
 
 #include "engine/ReciteCtrl.h"
 #include "model/Prompts.h"
-#include "print/PrintFonts.h"
 #include "print/PrintGrid.h"
-#include "print/PrintUpDown.h"
 #include "store/AdoQuery.h"
+#include "ui/Fonts.h"
+#include "widgets/UpDown.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -58,29 +58,30 @@ void TfrmPrint::CreateControls() {
     Label28 = Named(new QLabel(QStringLiteral("背记遍数"), GroupBox1), "Label28");
     Label3 = Named(new QLabel(QStringLiteral(">="), GroupBox1), "Label3");
     txtRound = Named(new QLineEdit(GroupBox1), "txtRound");
-    udOblivion = Named(new TPrintUpDown(GroupBox1), "udOblivion");
+    udOblivion = Named(new TUpDown(GroupBox1), "udOblivion");
     Label30 = Named(new QLabel(QStringLiteral("辨识能力 "), GroupBox1), "Label30");
     Label1 = Named(new QLabel(QStringLiteral("<="), GroupBox1), "Label1");
     txtIdentify = Named(new QLineEdit(GroupBox1), "txtIdentify");
-    udAbility = Named(new TPrintUpDown(GroupBox1), "udAbility");
+    udAbility = Named(new TUpDown(GroupBox1), "udAbility");
     for (QLineEdit* edit : {txtRound, txtIdentify}) {
         edit->setReadOnly(true);
         edit->setFixedWidth(72);
         edit->setAlignment(Qt::AlignRight);
     }
-    udOblivion->SetAssociate(txtRound);
     udOblivion->SetRange(0, 30000);
     udOblivion->SetPosition(1);
-    udAbility->SetAssociate(txtIdentify);
     udAbility->SetRange(0, 10000);
     udAbility->SetPosition(4);
-    for (TPrintUpDown* ud : {udOblivion, udAbility}) {
+    udOblivion->Associate(txtRound, true);
+    udAbility->Associate(txtIdentify, true);
+    for (TUpDown* ud : {udOblivion, udAbility}) {
+        // The list follows the mouse on the arrows only.
+        ud->SetArrowKeys(false);
         ud->OnMouseDown = [this] { udOblivionMouseUp(); };
         ud->OnMouseUp = [this] { udOblivionMouseUp(); };
     }
     auto* limits = new QHBoxLayout(GroupBox1);
-    const auto half = [limits](QLabel* caption, QLabel* relation, QLineEdit* edit,
-                               TPrintUpDown* ud) {
+    const auto half = [limits](QLabel* caption, QLabel* relation, QLineEdit* edit, TUpDown* ud) {
         auto* box = new QHBoxLayout;
         box->setSpacing(4);
         box->addWidget(caption);

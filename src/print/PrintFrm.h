@@ -20,7 +20,7 @@ class TfrReport;
 class TfrmPrintSetup;
 class TPrintGridModel;
 class TRecite;
-class TPrintUpDown;
+class TUpDown;
 
 class TfrmPrint : public QDialog {
 public:
@@ -51,11 +51,11 @@ public:
     QLabel* Label28;
     QLabel* Label3;
     QLineEdit* txtRound;
-    TPrintUpDown* udOblivion;
+    TUpDown* udOblivion;
     QLabel* Label30;
     QLabel* Label1;
     QLineEdit* txtIdentify;
-    TPrintUpDown* udAbility;
+    TUpDown* udAbility;
     QTableView* DBGridEh1;
     QStatusBar* StatusBar1;
     std::vector<QLabel*> Panels;

@@ -1,9 +1,9 @@
 #include "print/PrintSetupFrm.h"
 
 #include "model/Config.h"
-#include "print/PrintFonts.h"
-#include "print/PrintUpDown.h"
+#include "ui/Fonts.h"
 #include "ui/TextRules.h"
+#include "widgets/UpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,7 +33,7 @@ TfrmPrintSetup::TfrmPrintSetup(QWidget* owner, const TConfig* settings)
       cboPaperType(Named(new QComboBox(this), "cboPaperType")),
       Label28(Named(new QLabel(QStringLiteral("每页列数"), this), "Label28")),
       txtColNum(Named(new QLineEdit(this), "txtColNum")),
-      udColNum(Named(new TPrintUpDown(this), "udColNum")),
+      udColNum(Named(new TUpDown(this), "udColNum")),
       btnOK(Named(new QPushButton(QStringLiteral("确定"), this), "btnOK")),
       btnNo(Named(new QPushButton(QStringLiteral("取消"), this), "btnNo")) {
     setObjectName(QStringLiteral("frmPrintSetup"));
@@ -48,9 +48,10 @@ TfrmPrintSetup::TfrmPrintSetup(QWidget* owner, const TConfig* settings)
     txtColNum->setReadOnly(true);
     txtColNum->setFixedWidth(48);
     txtColNum->setAlignment(Qt::AlignRight);
-    udColNum->SetAssociate(txtColNum);
     udColNum->SetRange(1, 4);
     udColNum->SetPosition(2);
+    udColNum->Associate(txtColNum);
+    udColNum->SetArrowKeys(false);
     btnOK->setDefault(true);
 
     auto* grid = new QGridLayout;
@@ -106,7 +107,7 @@ void TfrmPrintSetup::FormCreate() {
     }
     if (cboPaperType->currentText() == QLatin1String("A5")) {
         udColNum->SetPosition(1);
-        udColNum->SetEnabled(false);
+        udColNum->EnableWithBox(false);
     }
     if (chbTrans->isChecked()) {
         udColNum->SetRange(udColNum->Min(), 2);
@@ -116,10 +117,10 @@ void TfrmPrintSetup::FormCreate() {
 
 void TfrmPrintSetup::cboPaperTypeChange() {
     if (cboPaperType->currentText() == QLatin1String("A4")) {
-        udColNum->SetEnabled(true);
+        udColNum->EnableWithBox(true);
     } else if (cboPaperType->currentText() == QLatin1String("A5")) {
         udColNum->SetPosition(1);
-        udColNum->SetEnabled(false);
+        udColNum->EnableWithBox(false);
     }
 }
 

@@ -11,7 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TConfig;
-class TPrintUpDown;
+class TUpDown;
 
 class TfrmPrintSetup : public QDialog {
 public:
@@ -33,7 +33,7 @@ public:
     QComboBox* cboPaperType;
     QLabel* Label28;
     QLineEdit* txtColNum;
-    TPrintUpDown* udColNum;
+    TUpDown* udColNum;
     QPushButton* btnOK;
     QPushButton* btnNo;
 

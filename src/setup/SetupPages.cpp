@@ -1,9 +1,9 @@
 // The controls of the settings dialog: top row, the four pages, bottom row.
-#include "setup/DialogLook.h"
-#include "setup/ReorderList.h"
 #include "setup/Setupfrm.h"
-#include "setup/UpDown.h"
 #include "setup/UpdownEdit.h"
+#include "widgets/DialogLook.h"
+#include "widgets/ReorderList.h"
+#include "widgets/UpDown.h"
 
 #include "ui/Colors.h"
 
@@ -35,12 +35,6 @@ QGroupBox* NewFrame(const QString& caption, QLayout* content) {
     auto* frame = new QGroupBox(caption);
     frame->setLayout(content);
     return frame;
-}
-
-void SetTextColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
-    QPalette pal = widget->palette();
-    pal.setColor(role, color);
-    widget->setPalette(pal);
 }
 
 // The caption of a check box that stands left of it, in the captions' column; a click on it
@@ -81,28 +75,6 @@ QLabel* NewLabel(const QString& caption) {
 }
 
 } // namespace
-
-TColorSwatch::TColorSwatch(QWidget* parent) : QLabel(parent) {
-    setAutoFillBackground(true);
-    setFrameShape(QFrame::Box);
-    setFixedSize(40, 22);
-    setCursor(Qt::PointingHandCursor);
-}
-
-void TColorSwatch::SetColorValue(int value) {
-    value_ = value;
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ColorFromStored(value));
-    setPalette(pal);
-}
-
-void TColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
-    QLabel::mouseReleaseEvent(event);
-    if (OnClick && event->button() == Qt::LeftButton &&
-        rect().contains(event->position().toPoint())) {
-        OnClick();
-    }
-}
 
 TUpDown* TfrmSetup::AddArrows(QGridLayout* grid, int row, int column, const QString& caption,
                               const char* boxName, const char* arrowsName, int min, int max,
@@ -267,8 +239,8 @@ QWidget* TfrmSetup::CreateReviewPage() {
         (*label)->setFrameShadow(QFrame::Sunken);
         (*label)->setFixedWidth(kDateWidth);
         (*label)->setFixedHeight(boxHeight); // as high as the value boxes
-        SetTextColor(*label, QPalette::WindowText, kMaroon);
-        SetTextColor(*label, QPalette::Window, Qt::white);
+        SetTextColor(*label, kMaroon, QPalette::WindowText);
+        SetTextColor(*label, Qt::white, QPalette::Window);
         auto* arrows = new TUpDown;
         arrows->setObjectName(QString::fromLatin1(arrowsName));
         arrows->SetMin(-10000);
@@ -291,8 +263,8 @@ QWidget* TfrmSetup::CreateReviewPage() {
     cbRound->setObjectName(QStringLiteral("cbRound"));
     cbRound->addItems({QStringLiteral(" <="), QStringLiteral(" >=")});
     cbRound->setCurrentIndex(0);
-    SetTextColor(cbRound, QPalette::ButtonText, kMaroon);
-    SetTextColor(cbRound, QPalette::Text, kMaroon);
+    SetTextColor(cbRound, kMaroon, QPalette::ButtonText);
+    SetTextColor(cbRound, kMaroon, QPalette::Text);
     cbRound->setFixedWidth(kDateWidth);
     udRoundNumber = AddSpinEdit("udRoundNumber", 0, 30000, 0);
     grid->addWidget(NewLabel(QStringLiteral("背记遍数：")), 3, 0);
@@ -304,7 +276,7 @@ QWidget* TfrmSetup::CreateReviewPage() {
     auto* floor = NewLabel(QStringLiteral("大于等于"));
     auto* ceiling = NewLabel(QStringLiteral("小于等于"));
     for (QLabel* label : {floor, ceiling}) {
-        SetTextColor(label, QPalette::WindowText, kMaroon);
+        SetTextColor(label, kMaroon, QPalette::WindowText);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     grid->addWidget(NewLabel(QStringLiteral("记忆分值： ")), 4, 0);

@@ -1,9 +1,9 @@
 #include "setup/Setupfrm.h"
 
-#include "setup/DialogLook.h"
-#include "setup/UpDown.h"
 #include "setup/UpdownEdit.h"
 #include "ui/Colors.h"
+#include "widgets/DialogLook.h"
+#include "widgets/UpDown.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

@@ -4,6 +4,7 @@
 // user-maintenance buttons. It works on the engine's own user objects and keeps no copy.
 #include "engine/ReciteCtrl.h"
 #include "setup/Userfrm.h"
+#include "widgets/ColorSwatch.h"
 
 #include <QColor>
 #include <QDialog>
@@ -21,22 +22,6 @@ class QTabWidget;
 class TReorderList;
 class TUpDown;
 class TUpdownEdit;
-
-// A caption-less label filled with a stored colour (0x00BBGGRR, or a system colour); a click
-// asks for another one.
-class TColorSwatch : public QLabel {
-public:
-    explicit TColorSwatch(QWidget* parent = nullptr);
-    int ColorValue() const { return value_; }
-    void SetColorValue(int value);
-    std::function<void()> OnClick;
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    int value_ = 0;
-};
 
 class TfrmSetup : public QDialog {
 public:

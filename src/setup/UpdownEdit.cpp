@@ -1,7 +1,7 @@
 #include "setup/UpdownEdit.h"
 
-#include "setup/UpDown.h"
 #include "ui/TextRules.h"
+#include "widgets/UpDown.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "setup/Userfrm.h"
 
 #include "model/Prompts.h"
-#include "setup/DialogLook.h"
 #include "ui/TextRules.h"
+#include "widgets/DialogLook.h"
 
 #include <QGridLayout>
 #include <QLabel>

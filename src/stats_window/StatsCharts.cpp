@@ -3,6 +3,7 @@
 #include "stats/Statistics.h"
 
 #include "store/DayNumber.h"
+#include "ui/TextRules.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -11,7 +12,6 @@
 #include <QFont>
 #include <QHorizontalStackedBarSeries>
 #include <QLineSeries>
-#include <QLocale>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QValueAxis>
@@ -62,15 +62,6 @@ QBarCategoryAxis* CategoryAxis(QChart* chart, QAbstractSeries* series, const QSt
 }
 
 } // namespace
-
-QString GroupedNumber(long long n) {
-    QString digits = QString::number(n < 0 ? -n : n);
-    const QString separator = QLocale().groupSeparator();
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3) {
-        digits.insert(i, separator);
-    }
-    return n < 0 ? QLatin1Char('-') + digits : digits;
-}
 
 QChart* ForecastChart(const TStatistics& s) {
     QChart* chart = NewChart(QStringLiteral("未来30天到期词数（0为现在已到期）"));

@@ -12,7 +12,3 @@ QChart* DailyChart(const TStatistics& s, int days);
 QChart* RecallChart(const TStatistics& s);
 QChart* BandsChart(const TStatistics& s, int upperLimit);
 QChart* BooksChart(const TStatistics& s);
-
-// A whole number with the locale's digit grouping, also for four digits (QLocale leaves
-// those ungrouped in some locales).
-QString GroupedNumber(long long n);

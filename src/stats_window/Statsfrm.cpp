@@ -4,6 +4,7 @@
 #include "stats_window/StatsCharts.h"
 
 #include "engine/ReciteCtrl.h"
+#include "ui/TextRules.h"
 
 #include <QChart>
 #include <QChartView>

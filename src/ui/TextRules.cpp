@@ -1,5 +1,7 @@
 #include "ui/TextRules.h"
 
+#include <QLocale>
+
 namespace {
 
 bool IsBlank(QChar c) {
@@ -34,4 +36,13 @@ bool SameTextAscii(const QString& a, const QString& b) {
         }
     }
     return true;
+}
+
+QString GroupedNumber(long long n) {
+    QString digits = QString::number(n < 0 ? -n : n);
+    const QString separator = QLocale().groupSeparator();
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3) {
+        digits.insert(i, separator);
+    }
+    return n < 0 ? QLatin1Char('-') + digits : digits;
 }

@@ -2,7 +2,9 @@
 
 #include "model/Prompts.h"
 #include "ui/Colors.h"
+#include "ui/Fonts.h"
 #include "ui/TextRules.h"
+#include "widgets/DialogLook.h"
 #include "window/Frame.h"
 #include "window/Messages.h"
 #include "window/TrayIcon.h"
@@ -40,23 +42,13 @@ const QString kHotkeyRefused =
     QStringLiteral("快捷键 Shift+~（数字键 1 左边的键）无法使用：它已被其他程序占用，"
                    "或键盘上没有这个键。\n请单击托盘图标，或再次启动本程序，来显示背词窗口。");
 
-QFont SongFont(int pixelHeight) {
-    QFont font;
-    // "宋体" is not aliased by fontconfig; the Song-style faces of Debian stand in for it.
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("AR PL UMing CN")});
-    font.setPixelSize(pixelHeight);
-    return font;
-}
-
 // The translation line: Latin letters and punctuation from a Latin face (the CJK faces draw
 // ’ and , full-width), Han characters from the Song face; a text longer than the line ends
 // in "…" instead of being cut mid-word.
 QFont TranslationFont(int pixelHeight) {
     QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Serif"), QStringLiteral("Times New Roman"),
-                      QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("AR PL UMing CN")});
+    font.setFamilies(QStringList{QStringLiteral("DejaVu Serif"), QStringLiteral("Times New Roman")}
+                     << SongFaces());
     font.setPixelSize(pixelHeight);
     return font;
 }
@@ -75,12 +67,6 @@ protected:
                          fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
     }
 };
-
-void SetTextColor(QLabel* label, const QColor& color) {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color);
-    label->setPalette(pal);
-}
 
 void SetPointSize(QLabel* label, int points) {
     QFont font = label->font();
@@ -144,7 +130,7 @@ void TfrmRecite::CreateControls() {
 
     lblWord = AddLabel("lblWord", QRect(32, 24, 393, 217));
     lblWord->setAlignment(Qt::AlignCenter);
-    lblWord->setFont(SongFont(144));
+    lblWord->setFont(SongFontPixels(144));
     SetTextColor(lblWord, Qt::blue);
 
     lblTrans = AddLabel("lblTrans", QRect(32, 249, 393, 30), new TElidedLabel(this));

@@ -4,8 +4,8 @@
 // backdrop and the tray icon, shows what the engine asks for and turns the learner's keys,
 // clicks, hotkey and menu commands into engine commands.
 #include "engine/ReciteCtrl.h"
+#include "widgets/WidgetPrompts.h"
 #include "window/Desktopfrm.h"
-#include "window/WidgetPrompts.h"
 #include "window/platform/Platform.h"
 
 #include <QDateTime>

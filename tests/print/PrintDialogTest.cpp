@@ -5,9 +5,9 @@
 #include "print/PrintFrm.h"
 #include "print/PrintGrid.h"
 #include "print/PrintSetupFrm.h"
-#include "print/PrintUpDown.h"
-#include "print/report/Report.h"
+#include "report/Report.h"
 #include "store/AdoQuery.h"
+#include "widgets/UpDown.h"
 
 #include <QAction>
 #include <QCheckBox>

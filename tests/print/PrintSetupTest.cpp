@@ -1,7 +1,7 @@
 // The print setup dialog: its controls, its rules, and the settings it opens with and stores.
 #include "model/Config.h"
 #include "print/PrintSetupFrm.h"
-#include "print/PrintUpDown.h"
+#include "widgets/UpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // The banded report engine: layout arithmetic on prepared pages, and the same pages as PDF.
 #include "PdfText.h"
-#include "print/ReportDM.h"
-#include "print/report/ReportPainter.h"
+#include "report/ReportDM.h"
+#include "report/ReportPainter.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // The saved-report file and the preview that opens, saves and exports it.
-#include "print/report/ReportFile.h"
+#include "report/ReportFile.h"
 #include "PdfText.h"
 #include "PrintFixture.h"
-#include "print/ReportDM.h"
-#include "print/report/Preview.h"
+#include "print/Preview.h"
+#include "report/ReportDM.h"
 
 #include <QDir>
 #include <QFile>

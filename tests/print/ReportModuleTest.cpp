@@ -1,7 +1,7 @@
 // The report module and its data set: values, page numbers, data set rules, and what a
 // print run restores.
 #include "PrintFixture.h"
-#include "print/ReportDM.h"
+#include "report/ReportDM.h"
 
 #include <QRegularExpression>
 

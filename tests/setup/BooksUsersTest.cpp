@@ -1,8 +1,8 @@
 #include "SetupFixture.h"
 
 #include "OtherProgram.h"
-#include "setup/ReorderList.h"
 #include "setup/Userfrm.h"
+#include "widgets/ReorderList.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -4,8 +4,8 @@
 #include "TestDatabase.h"
 #include "model/Prompts.h"
 #include "setup/Setupfrm.h"
-#include "setup/UpDown.h"
 #include "setup/UpdownEdit.h"
+#include "widgets/UpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 #include "setup/UpdownEdit.h"
-#include "setup/UpDown.h"
+#include "widgets/UpDown.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,5 +1,5 @@
 #include "model/Prompts.h"
-#include "window/WidgetPrompts.h"
+#include "widgets/WidgetPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>

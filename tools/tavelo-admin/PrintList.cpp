@@ -3,8 +3,8 @@
 #include "AdminOps.h"
 #include "backup/platform/Files.h"
 #include "model/Business.h"
-#include "print/ReportDM.h"
-#include "print/report/ReportPainter.h"
+#include "report/ReportDM.h"
+#include "report/ReportPainter.h"
 #include "store/Channels.h"
 
 #include <QCoreApplication>

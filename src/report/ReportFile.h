@@ -3,7 +3,7 @@
 // The saved form of a built report: a small versioned file of our own that the preview
 // opens again. Loading checks every count and value against the bytes that are there, so a
 // damaged or foreign file is refused, never trusted.
-#include "print/report/Prepared.h"
+#include "report/Prepared.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 // A small banded report engine: a design of pages with bands and memos, fed by the program
 // through data-source callbacks, built once into prepared pages.
 #include "common/Errors.h"
-#include "print/report/Prepared.h"
+#include "report/Prepared.h"
 
 #include <QMarginsF>
 #include <QPageLayout>

@@ -1,4 +1,4 @@
-#include "print/report/ReportFile.h"
+#include "report/ReportFile.h"
 
 #include <QFile>
 #include <QSaveFile>

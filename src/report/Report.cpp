@@ -1,4 +1,4 @@
-#include "print/report/Report.h"
+#include "report/Report.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Drawing prepared pages on any paint device, and the PDF export.
-#include "print/report/Prepared.h"
+#include "report/Prepared.h"
 
 #include <QFont>
 #include <QPageLayout>

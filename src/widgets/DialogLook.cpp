@@ -1,16 +1,19 @@
-#include "setup/DialogLook.h"
+#include "widgets/DialogLook.h"
+
+#include "ui/Fonts.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
 QFont DialogFont() {
-    QFont font;
-    // "宋体" is not aliased by fontconfig; the Song-style faces of Debian stand in for it.
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")});
-    font.setPixelSize(15);
-    return font;
+    return SongFontPixels(15);
+}
+
+void SetTextColor(QWidget* widget, const QColor& color, QPalette::ColorRole role) {
+    QPalette pal = widget->palette();
+    pal.setColor(role, color);
+    widget->setPalette(pal);
 }
 
 void CenterOnScreen(QWidget* window) {

@@ -2,8 +2,8 @@
 
 // The report module: builds the word-list report from the print settings, feeds it from a
 // report data set through callbacks and hands the built report to the preview.
-#include "print/ReportData.h"
-#include "print/report/Report.h"
+#include "report/Report.h"
+#include "report/ReportData.h"
 
 #include <QDate>
 #include <QString>

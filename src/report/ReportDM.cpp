@@ -1,4 +1,4 @@
-#include "print/ReportDM.h"
+#include "report/ReportDM.h"
 
 #include "model/Prompts.h"
 

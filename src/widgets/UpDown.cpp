@@ -1,10 +1,12 @@
-#include "setup/UpDown.h"
+#include "widgets/UpDown.h"
+
+#include "ui/TextRules.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -13,6 +15,8 @@
 namespace {
 
 constexpr int kArrowsWidth = 17;
+constexpr int kRepeatDelay = 400; // ms before a held arrow repeats
+constexpr int kRepeatInterval = 60;
 
 std::int16_t To16(int value) {
     return static_cast<std::int16_t>(std::clamp<int>(
@@ -26,24 +30,29 @@ int Hold(int value, int min, int max) {
 
 } // namespace
 
-TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
+TUpDown::TUpDown(QWidget* parent) : QWidget(parent), repeat_(new QTimer(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    const auto arrow = [this, layout](Qt::ArrowType type, int direction) {
+    const auto arrow = [this, layout](Qt::ArrowType type, int direction, const char* name) {
         auto* button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(name));
         button->setArrowType(type);
-        button->setAutoRepeat(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         button->setFixedWidth(kArrowsWidth);
         button->setMinimumHeight(6);
-        connect(button, &QToolButton::clicked, this, [this, direction] { Click(direction); });
+        connect(button, &QToolButton::pressed, this, [this, direction] { Press(direction); });
+        connect(button, &QToolButton::released, this, [this] { Release(); });
         layout->addWidget(button);
         return button;
     };
-    up_ = arrow(Qt::UpArrow, 1);
-    down_ = arrow(Qt::DownArrow, -1);
+    up_ = arrow(Qt::UpArrow, 1, "up");
+    down_ = arrow(Qt::DownArrow, -1, "down");
+    connect(repeat_, &QTimer::timeout, this, [this] {
+        repeat_->setInterval(kRepeatInterval);
+        Click(held_);
+    });
     // As high as the row it stands in (the box beside it), never taller.
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     Associate(nullptr);
@@ -55,6 +64,12 @@ void TUpDown::SetMin(int value) {
 
 void TUpDown::SetMax(int value) {
     max_ = To16(value);
+}
+
+void TUpDown::SetRange(int min, int max) {
+    SetMin(min);
+    SetMax(std::max(min, max));
+    SetPosition(position_);
 }
 
 void TUpDown::SetIncrement(int value) {
@@ -91,6 +106,29 @@ void TUpDown::WriteBox() {
     }
 }
 
+void TUpDown::EnableWithBox(bool enabled) {
+    setEnabled(enabled);
+    if (box_ != nullptr) {
+        box_->setEnabled(enabled);
+    }
+}
+
+void TUpDown::Press(int direction) {
+    held_ = direction;
+    Click(direction);
+    repeat_->start(kRepeatDelay);
+    if (OnMouseDown) {
+        OnMouseDown();
+    }
+}
+
+void TUpDown::Release() {
+    repeat_->stop();
+    if (OnMouseUp) {
+        OnMouseUp();
+    }
+}
+
 void TUpDown::Click(int direction) {
     position_ = To16(Hold(position_ + direction * increment_, min_, max_));
     WriteBox();
@@ -100,16 +138,7 @@ void TUpDown::Click(int direction) {
 }
 
 QString TUpDown::Format(int value, bool grouped) {
-    QString digits = QString::number(value < 0 ? -static_cast<long long>(value) : value);
-    if (grouped) {
-        // Every three digits from 1000 up, also where the locale would leave four-digit
-        // numbers ungrouped.
-        const QString separator = QLocale().groupSeparator();
-        for (qsizetype at = digits.size() - 3; at > 0; at -= 3) {
-            digits.insert(at, separator);
-        }
-    }
-    return value < 0 ? QLatin1Char('-') + digits : digits;
+    return grouped ? GroupedNumber(value) : QString::number(value);
 }
 
 bool TUpDown::HandleArrowKey(int key) {
@@ -125,7 +154,7 @@ bool TUpDown::HandleArrowKey(int key) {
 }
 
 bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == box_ && event->type() == QEvent::KeyPress && isEnabled()) {
+    if (watched == box_ && arrowKeys_ && event->type() == QEvent::KeyPress && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
             return HandleArrowKey(key->key());
@@ -141,6 +170,13 @@ void TUpDown::paintEvent(QPaintEvent* event) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
         painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    }
+}
+
+void TUpDown::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        repeat_->stop();
     }
 }
 

@@ -1,4 +1,4 @@
-#include "print/ReportData.h"
+#include "report/ReportData.h"
 
 #include "store/AdoQuery.h"
 #include "ui/TextRules.h"

@@ -1,4 +1,6 @@
-#include "print/report/ReportPainter.h"
+#include "report/ReportPainter.h"
+
+#include "ui/Fonts.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -22,7 +24,7 @@ QFont ReportFont(const QString& name, double pointSize, bool bold) {
         // bold; a serif that has every pinyin letter stands in for them.
         families << QStringLiteral("DejaVu Serif");
     }
-    families << QStringLiteral("Noto Serif CJK SC") << QStringLiteral("AR PL UMing CN");
+    families << SongFaces();
     QFont font;
     font.setFamilies(families);
     font.setPointSizeF(pointSize > 0 ? pointSize : 10);

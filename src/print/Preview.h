@@ -2,7 +2,7 @@
 
 // The modal preview of a built report: zoom, open a saved report, save the built one (or
 // export it as PDF), print, page setup, close.
-#include "print/report/Prepared.h"
+#include "report/Prepared.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "setup/ReorderList.h"
+#include "widgets/ReorderList.h"
 
 #include <QMouseEvent>
 

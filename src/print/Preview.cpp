@@ -1,9 +1,9 @@
-#include "print/report/Preview.h"
+#include "print/Preview.h"
 
 #include "model/Prompts.h"
-#include "print/report/Report.h"
-#include "print/report/ReportFile.h"
-#include "print/report/ReportPainter.h"
+#include "report/Report.h"
+#include "report/ReportFile.h"
+#include "report/ReportPainter.h"
 
 #include <QAction>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "window/WidgetPrompts.h"
+#include "widgets/WidgetPrompts.h"
 
 #include "model/Prompts.h"
 
