@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -149,48 +148,6 @@ TEST_F(UpdownEditTest, ArrowsSitAtTheRightEdgeAtEverySize) {
     EXPECT_EQ(edit->Box()->geometry(), QRect(0, 0, 120 - arrows, 40));
     EXPECT_EQ(edit->Arrows()->geometry(), QRect(120 - arrows, 0, arrows, 40));
     EXPECT_EQ(edit->Box()->maxLength(), 6);
-}
-
-TEST(UpDownTest, LoweredBoundKeepsThePositionUntilTheArrowsAreUsed) {
-    TUpDown arrows;
-    QLineEdit box;
-    arrows.SetMin(-98);
-    arrows.SetMax(99);
-    arrows.Associate(&box);
-    arrows.SetPosition(5);
-    arrows.SetMax(4);
-    EXPECT_EQ(arrows.Position(), 5);
-    EXPECT_EQ(box.text(), QStringLiteral("5"));
-    arrows.Click(1); // up, yet into the range
-    EXPECT_EQ(arrows.Position(), 4);
-    arrows.SetPosition(-500);
-    EXPECT_EQ(box.text(), QStringLiteral("-98"));
-
-    QTest::keyClick(&box, Qt::Key_Up); // the box's arrow keys work the arrows
-    EXPECT_EQ(arrows.Position(), -97);
-    QTest::keyClick(&box, Qt::Key_Down);
-    QTest::keyClick(&box, Qt::Key_Down);
-    EXPECT_EQ(box.text(), QStringLiteral("-98"));
-}
-
-TEST(UpDownTest, DigitsGroupedFromOneThousandWithTheLocalesSeparator) {
-    const QLocale before;
-    const struct {
-        QLocale::Language language;
-        QLocale::Territory territory;
-        QString thousand;
-    } locales[] = {{QLocale::Chinese, QLocale::China, "1,000"},
-                   {QLocale::German, QLocale::Germany, "1.000"},
-                   {QLocale::Spanish, QLocale::Spain, "1.000"}};
-    for (const auto& l : locales) {
-        QLocale::setDefault(QLocale(l.language, l.territory));
-        EXPECT_EQ(TUpDown::Format(1000, true), l.thousand);
-        EXPECT_EQ(TUpDown::Format(999, true), QStringLiteral("999"));
-        EXPECT_EQ(TUpDown::Format(-1000, false), QStringLiteral("-1000"));
-    }
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(TUpDown::Format(10000, true), QStringLiteral("10,000"));
-    QLocale::setDefault(before);
 }
 
 } // namespace
