@@ -50,6 +50,11 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent), repeat_(new QTimer(this)) {
     up_ = arrow(Qt::UpArrow, 1, "up");
     down_ = arrow(Qt::DownArrow, -1, "down");
     connect(repeat_, &QTimer::timeout, this, [this] {
+        // An arrow no longer held down (the pointer left it while pressed) stops repeating.
+        if (!(held_ > 0 ? up_ : down_)->isDown()) {
+            repeat_->stop();
+            return;
+        }
         repeat_->setInterval(kRepeatInterval);
         Click(held_);
     });
