@@ -1,5 +1,7 @@
 #include "print/report/ReportPainter.h"
 
+#include "print/report/PdfTextLayer.h"
+
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -161,5 +163,12 @@ bool ExportPdf(const TPreparedReport& report, const QString& path, QString* erro
         PaintPage(painter, report.pages[i]);
     }
     painter.end();
+    QString printed;
+    for (const TPreparedPage& page : report.pages) {
+        for (const TPreparedItem& item : page.items) {
+            printed += item.text;
+        }
+    }
+    MendPdfTextLayer(path, printed);
     return true;
 }
