@@ -80,7 +80,7 @@ void TConfig::Load(int userID) {
     }
 }
 
-void TConfig::Save(int userID) {
+bool TConfig::Save(int userID) {
     // The CHOICE texts always come from the default user; read before the delete, so
     // saving under id 1 keeps them.
     QHash<int, QString> choices;
@@ -88,7 +88,10 @@ void TConfig::Save(int userID) {
         SqlFormat("select CHOICE, SEQUENCE from CONFIG where USERID=%d order by SEQUENCE",
                   {DefaultUserID}),
         1);
-    for (; q != nullptr && !q->Eof(); q->Next()) {
+    if (q == nullptr) {
+        return false; // without the CHOICE texts the rows written would lose them
+    }
+    for (; !q->Eof(); q->Next()) {
         const int sequence = q->AsInteger(QStringLiteral("SEQUENCE"));
         if (!choices.contains(sequence)) {
             choices.insert(sequence, q->AsString(QStringLiteral("CHOICE")));
@@ -103,5 +106,5 @@ void TConfig::Save(int userID) {
                           "Values(%d,%d,%d,'%s')",
                           {value, userID, sequence, QuoteSqlText(choices.value(sequence))});
     }
-    Channel->ExecuteListInTransaction(sqls);
+    return Channel->ExecuteListInTransaction(sqls);
 }

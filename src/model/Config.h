@@ -11,7 +11,8 @@ public:
     explicit TConfig(TAdoChannel* channel) : Channel(channel) {}
 
     void Load(int userID);
-    void Save(int userID);
+    // False when nothing was stored (the file is held by another program, or refused).
+    bool Save(int userID);
 
     // The number of settings and their SEQUENCE numbers in saving order.
     static constexpr int kCount = 33;

@@ -2,14 +2,20 @@
 #include "print/PrintFrm.h"
 
 #include "engine/ReciteCtrl.h"
+#include "model/Prompts.h"
 #include "print/Preview.h"
 #include "print/PrintGrid.h"
 #include "print/PrintSetupFrm.h"
 #include "report/ReportDM.h"
+#include "store/AdoChannel.h"
+#include "store/Schema.h"
 
 #include <QCoreApplication>
 
 namespace {
+
+// How long storing the print settings waits for a file another program holds.
+constexpr int kSettingsWaitMs = 200;
 
 // The listed rows, in the listed order, read from what the grid holds.
 void CopyListedRows(const TPrintGridModel& model, TReportDataSet& dataSet,
@@ -50,9 +56,25 @@ void TfrmPrint::mmiPreviewClick() {
         if (!confirmed) {
             return;
         }
-        // The choices are the learner's print settings from now on.
+        // The choices are the learner's print settings from now on; a file held by another
+        // program keeps them for this run only, and the print goes on without a long wait.
         setup.StoreSettings(user->Config);
-        user->Config.Save(user->ID);
+        bool stored = false;
+        {
+            TShortWait wait(*engine_->Channel, kSettingsWaitMs);
+            stored = user->Config.Save(user->ID);
+        }
+        if (!stored) {
+            TMessage message;
+            message.caption = QStringLiteral("提示");
+            message.text = engine_->Channel->LastErrorIsBusy()
+                               ? QStringLiteral("%1文件正被其他程序占用，打印设置未能保存，"
+                                                "本次打印仍按所选设置进行。")
+                                     .arg(QString::fromLatin1(kDatabaseFileName))
+                               : QStringLiteral("打印设置未能保存，本次打印仍按所选设置进行。");
+            message.icon = TMsgIcon::Information;
+            ShowMessageBox(message);
+        }
     }
 
     TReportDataSet dataSet;

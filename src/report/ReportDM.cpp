@@ -89,12 +89,10 @@ void TdmReport::BuildReport() {
     TfrBand& data = page.AddBand(TBandType::MasterData, kDataTop, 20, frUserDataset1.Name);
     TfrMemo& word = data.AddMemo(QRect(50, kDataTop, 125, 20), QStringLiteral("[#WORD_NAME]"));
     word.bold = true;
-    word.fontName = QStringLiteral("宋体");
     if (PrintTranslation == 1) {
         TfrMemo& trans = data.AddMemo(QRect(176, kDataTop, 700, 20),
                                       QStringLiteral("[#WORD_PHONETIC][#WORD_TRANS]"));
         trans.wordWrap = false;
-        trans.fontName = QStringLiteral("宋体");
     }
 
     if (PrintPageNumber == 1) {

@@ -13,6 +13,7 @@ inline constexpr char kReportFileSuffix[] = "tvr";
 // The cost of laying out and painting a report, in characters of a plain size; a file
 // beyond kMaxPaintCost is refused when it is loaded.
 inline constexpr double kMaxPaintCost = 4e6;
+inline constexpr double kItemPaintCost = 20; // an item's own layout, beside its characters
 double PaintCost(const TPreparedReport& report);
 
 QByteArray SerializeReport(const TPreparedReport& report);

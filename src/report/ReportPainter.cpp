@@ -2,6 +2,8 @@
 
 #include "ui/Fonts.h"
 
+#include "report/PdfTextLayer.h"
+
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -18,7 +20,8 @@ QFont ReportFont(const QString& name, double pointSize, bool bold) {
     // Qt does not follow fontconfig's aliases for a listed family: name the faces that
     // stand in for Arial here.
     if (name.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0) {
-        families << QStringLiteral("DejaVu Sans"); // it has every pinyin letter
+        // DejaVu Sans has every pinyin letter; Han characters beside it in a sans face too.
+        families << QStringLiteral("DejaVu Sans") << QStringLiteral("Noto Sans CJK SC");
     } else if (families.isEmpty()) {
         // The Song face's own Latin letters lose their digits in a PDF's text layer when
         // bold; a serif that has every pinyin letter stands in for them.
@@ -163,5 +166,12 @@ bool ExportPdf(const TPreparedReport& report, const QString& path, QString* erro
         PaintPage(painter, report.pages[i]);
     }
     painter.end();
+    QString printed;
+    for (const TPreparedPage& page : report.pages) {
+        for (const TPreparedItem& item : page.items) {
+            printed += item.text;
+        }
+    }
+    MendPdfTextLayer(path, printed);
     return true;
 }

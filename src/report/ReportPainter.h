@@ -9,8 +9,9 @@
 
 class QPainter;
 
-// The font of a memo: the named face first, then a Song-style Chinese face, so Han
-// characters never fall back to a Japanese one. "宋体" and "SimSun" name the Song face.
+// The font of a memo: the named face first, then a simplified Chinese face (sans for Arial,
+// Song-style for the others), so Han characters never fall back to a Japanese one. "宋体"
+// and "SimSun" name the Song face.
 QFont ReportFont(const QString& name, double pointSize, bool bold);
 
 // The paper of a prepared page, without margins (items are placed from the paper's corner).

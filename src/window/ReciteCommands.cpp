@@ -127,9 +127,10 @@ void TfrmRecite::EscapeCommand() {
 }
 
 void TfrmRecite::PopupMenuHere() {
-    // From the geometry the window was given: right after the first show the window system
-    // may not yet translate the window's own coordinates.
-    pmuWord->popup(geometry().center());
+    // Where the window really is: right after the first show Qt may still place it at the
+    // frame's origin.
+    const std::optional<QPoint> origin = SystemWindowOrigin(winId());
+    pmuWord->popup(origin ? *origin + rect().center() : geometry().center());
 }
 
 // The key alone decides: modifiers do not matter, and an auto-repeated key acts again.

@@ -52,6 +52,17 @@ class StartUp(EndToEnd):
         self.assertIn(window, program.visible_windows(), program.describe())
         self.assertEqual(self.display.active_window(), window)
 
+    def test_shift_f10_without_a_tray_opens_the_menu_over_the_window(self):
+        program, window = self.start_shown(self.folder(speak=False))
+        program.key("shift+F10")  # the first time after the first show
+        menu = wait_for(lambda: [w for w in program.visible_windows()
+                                 if w != window and (self.display.geometry(w) or (0, 0, 0, 0))[3] > 60], 5)
+        self.assertTrue(menu, "the menu opens; " + program.describe())
+        x, y, width, height = self.display.geometry(window)
+        mx, my, _, _ = self.display.geometry(menu[0])
+        self.assertTrue(x <= mx < x + width and y <= my < y + height,
+                        "menu at %d,%d, window at %d,%d %dx%d" % (mx, my, x, y, width, height))
+
     def test_alt_f4_ends_the_program(self):
         program, window = self.start_shown(self.folder(speak=False))
         program.key("alt+F4")

@@ -228,7 +228,8 @@ TEST_F(PrintDialogTest, PrintCoversEveryListedRowInListedOrderWhateverIsSelected
 }
 
 // Once listed, the rows live in memory: while another program holds the file, the limits
-// and the titles work at once and nothing fails; printing lists the same rows.
+// and the titles work at once and nothing fails; printing lists the same rows without a long
+// wait, and the learner hears that the print settings were not stored.
 TEST_F(PrintDialogTest, AHeldFileChangesNothingOnceTheListIsShown) {
     AddLearner();
     AddWords(60);
@@ -247,9 +248,17 @@ TEST_F(PrintDialogTest, AHeldFileChangesNothingOnceTheListIsShown) {
     EXPECT_EQ(listed.size(), Words("r.USER_ID = 100 and ABILITY <= 0").size());
     EXPECT_EQ(Count(), QString::number(listed.size()));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    ASSERT_TRUE(other.Write());
+    timer.restart();
     Confirm();
     form->Button2->click();
+    EXPECT_LT(timer.elapsed(), 1000);
+    other.LetGo();
     EXPECT_EQ(printed, listed);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(
+        QStringLiteral("提示|Tavelo.mdb文件正被其他程序占用，打印设置未能保存")))
+        << messages[0].toStdString();
 }
 
 TEST_F(PrintDialogTest, ConfirmedChoicesBecomeTheStoredPrintSettings) {

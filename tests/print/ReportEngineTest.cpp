@@ -237,7 +237,7 @@ TEST_F(ReportPdfTest, HanInATranslationMovesNoRow) {
     }
 }
 
-TEST_F(ReportPdfTest, ChineseInASongFaceOnA5) {
+TEST_F(ReportPdfTest, ChineseInASimplifiedChineseSansFaceOnA5) {
     TdmReport report;
     report.ColumnCount = 1;
     report.PaperType = 1;
@@ -252,11 +252,12 @@ TEST_F(ReportPdfTest, ChineseInASongFaceOnA5) {
     EXPECT_TRUE(texts.contains(QStringLiteral("你好")));
     EXPECT_TRUE(texts.contains(QStringLiteral("学习")));
     EXPECT_TRUE(texts.contains(QStringLiteral("nǐ"))); // the phonetic spelling printed
-    // The Han characters in the Song face of simplified Chinese, never a Japanese one.
+    // The Han characters of the Arial memos in the sans face of simplified Chinese, never a
+    // Japanese one.
     const QStringList fonts = PdfFonts(path);
-    EXPECT_TRUE(fonts.contains(QStringLiteral("NotoSerifCJKsc-Regular")))
+    EXPECT_TRUE(fonts.contains(QStringLiteral("NotoSansCJKsc-Regular")))
         << fonts.join(' ').toStdString();
-    EXPECT_TRUE(fonts.contains(QStringLiteral("NotoSerifCJKsc-Bold")));
+    EXPECT_TRUE(fonts.contains(QStringLiteral("NotoSansCJKsc-Bold")));
     for (const QString& font : fonts) {
         EXPECT_FALSE(font.contains(QLatin1String("jp"), Qt::CaseInsensitive)) << font.toStdString();
     }

@@ -170,10 +170,11 @@ TEST_F(PreviewTest, AReportBeyondThePaintingBoundIsRefused) {
     item.text = QString(1000, QLatin1Char('x'));
     TPreparedReport heavy{{TPreparedPage{QSizeF(595, 842), {}}}};
     QString error;
-    for (const int items : {int(kMaxPaintCost / 1000) + 1, int(kMaxPaintCost / 1000) - 10}) {
+    const double perItem = 1000 + kItemPaintCost;
+    for (const int items : {int(kMaxPaintCost / perItem) + 1, int(kMaxPaintCost / perItem) - 10}) {
         heavy.pages[0].items.assign(static_cast<size_t>(items), item);
         EXPECT_EQ(ParseReport(SerializeReport(heavy), &heavy, &error),
-                  items < kMaxPaintCost / 1000);
+                  items < kMaxPaintCost / perItem);
     }
     EXPECT_FALSE(error.isEmpty());
 }

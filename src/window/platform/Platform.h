@@ -6,6 +6,7 @@
 #include <QtGui/qwindowdefs.h>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The global hotkey Shift + the key left of 1.
 class IHotkey {
@@ -46,3 +47,9 @@ public:
 
 std::unique_ptr<IHotkey> MakeSystemHotkey();
 std::unique_ptr<ISynthClick> MakeSystemClick();
+
+// The top-left corner of a top-level window of ours where the window system has put it, asked
+// of the system itself: right after a window manager places a window first shown, Qt's own
+// idea of its position can still be the frame's origin (0, 0). nullopt when the system cannot
+// tell.
+std::optional<QPoint> SystemWindowOrigin(WId window);

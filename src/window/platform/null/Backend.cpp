@@ -23,3 +23,7 @@ std::unique_ptr<IHotkey> MakeSystemHotkey() {
 std::unique_ptr<ISynthClick> MakeSystemClick() {
     return std::make_unique<TNullClick>();
 }
+
+std::optional<QPoint> SystemWindowOrigin(WId) {
+    return std::nullopt;
+}

@@ -276,3 +276,17 @@ std::unique_ptr<IHotkey> MakeSystemHotkey() {
 std::unique_ptr<ISynthClick> MakeSystemClick() {
     return std::make_unique<TX11Click>();
 }
+
+std::optional<QPoint> SystemWindowOrigin(WId window) {
+    Display* display = CurrentDisplay();
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    if (display == nullptr || window == 0 ||
+        XTranslateCoordinates(display, static_cast<Window>(window), DefaultRootWindow(display), 0,
+                              0, &x, &y, &child) == 0) {
+        return std::nullopt;
+    }
+    const qreal ratio = qGuiApp->devicePixelRatio(); // X counts device pixels
+    return QPoint(qRound(x / ratio), qRound(y / ratio));
+}
