@@ -60,7 +60,7 @@ bool RunWatched(std::chrono::milliseconds delay, bool fails, TSeen* seen, QStrin
         [&](const TSetupReport& report, QString* failure) {
             report(QStringLiteral("正在录制示范词语的读音……"), 3, 10);
             released.wait_for(300ms);
-            *failure = fails ? QStringLiteral("有些示范词语没有读音") : QString();
+            *failure = fails ? QStringLiteral("没有读音") : QString();
             return !fails;
         },
         delay, error);
@@ -87,7 +87,7 @@ TEST(SetupProgressTest, ShowsSlowWorkWithItsCountAndAFailureInABox) {
                 << seen.texts.join(QLatin1Char('|')).toStdString();
             EXPECT_EQ(seen.bar, QStringLiteral("3 / 10"));
         }
-        EXPECT_EQ(seen.box, c.fails ? QStringLiteral("提示|有些示范词语没有读音") : QString());
+        EXPECT_EQ(seen.box, c.fails ? QStringLiteral("提示|没有读音") : QString());
         EXPECT_EQ(error.isEmpty(), !c.fails);
     }
 }

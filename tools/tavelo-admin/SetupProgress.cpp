@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstring>
@@ -85,6 +86,7 @@ bool RunWithProgressWindow(const TSetupWork& work, std::chrono::milliseconds del
     if (!ok) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), failure, QMessageBox::Ok);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定")); // no Qt translations here
         box.exec();
     }
     *error = failure;

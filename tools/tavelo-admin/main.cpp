@@ -147,7 +147,7 @@ bool SetUpDemoMedia(const QString& demoDir, const QString& db, bool speak,
     };
     if (!channel.OpenDatabase(db, QString()) ||
         !SpeakBook(channel, 0, SoundDir(db), &made, &why, counted)) {
-        *error = QStringLiteral("有些示范词语没有读音（未能录制），背词照常可用。\n%1")
+        *error = QStringLiteral("示范词语的读音未能录制，背词照常可用，只是这些词没有读音。\n%1")
                      .arg(why.isEmpty() ? channel.LastError() : why);
         return false;
     }
