@@ -32,7 +32,9 @@ mark_started() {
 if [ -e "$data/Tavelo.mdb" ]; then
   [ -e "$marker" ] || mark_started 2>/dev/null || true
 elif [ ! -e "$marker" ]; then
-  if "$dir/tavelo-admin" --db "$data/Tavelo.mdb" init --demo >/dev/null; then
+  # Work that takes longer than a second (recording the words of a build without the
+  # recordings) shows its progress in a window.
+  if "$dir/tavelo-admin" --db "$data/Tavelo.mdb" init --demo --progress-window >/dev/null; then
     mark_started || echo "tavelo: cannot write $marker" >&2
   fi
 fi

@@ -142,7 +142,10 @@ struct TStopping {
     }
 };
 // Speakers told to stop that had not finished yet; touched from the caller's thread only.
-std::vector<TStopping> Stopping;
+// Never destroyed: when exit() ends the process from inside the event loop (Qt does so when
+// the display goes away), a speaker held by another file's global stops after this file's
+// globals are gone, and must still find the list.
+std::vector<TStopping>& Stopping = *new std::vector<TStopping>;
 
 // Joins the thread if it ends within wait; false when it is still running.
 bool JoinWithin(TStopping& t, std::chrono::milliseconds wait) {

@@ -12,7 +12,7 @@ import tempfile
 import time
 import unittest
 
-from desktop import BIN, EndToEnd, wait_for
+from desktop import BIN, Display, EndToEnd, wait_for
 
 WORD_NUM = 1
 RECITE_TIME = 7
@@ -151,6 +151,36 @@ class Faults(EndToEnd):
                     logged.setdefault(word, []).append(rounds)
                 for word, rounds in logged.items():
                     self.assertEqual(sorted(rounds), list(range(1, max(rounds) + 1)), "no pass is missing")
+
+    def test_passes_made_before_the_display_goes_away_reach_the_file(self):
+        folder = fast(self.folder(words=("甲", "乙", "丙"), base_time=100, speak=False))
+        folder.sql("create table PassLog (WORD_ID integer, ROUND integer)")
+        folder.sql("create trigger LogPass after update on Recite begin "
+                   "insert into PassLog values (new.WORD_ID, new.WORD_ROUND); end")
+        program, window = self.reciting(folder)
+        pace = self.pace(folder)
+        before = self.passes(folder)
+        other = self.hold(folder)  # the last passes are kept outside the file
+        started = time.monotonic()
+        time.sleep(2)
+        self.display.xvfb.terminate()  # as at logout: the server ends, Qt ends the program
+        held = time.monotonic() - started
+        self.assertIn(program.ended(), (0, 1), "the program ends with its display, not by a crash; "
+                      + program.describe())
+        other.execute("rollback")
+        self.assertTrue(os.path.exists(os.path.join(folder.dir, "Tavelo.pending")), program.describe())
+        self.display = Display(tray=True)  # the next session
+        self.addCleanup(self.display.close)
+        again = self.start(folder)
+        self.assertTrue(self.settled(folder), again.describe())
+        again.proc.send_signal(signal.SIGTERM)
+        self.assertEqual(again.ended(), 0, again.describe())
+        self.assertGreater(self.passes(folder) - before, 0.6 * pace * held, "passes made before reach the file")
+        logged = {}
+        for word, rounds in set(folder.sql("select WORD_ID, ROUND from PassLog")):
+            logged.setdefault(word, []).append(rounds)
+        for word, rounds in logged.items():
+            self.assertEqual(sorted(rounds), list(range(1, max(rounds) + 1)), "no pass is missing")
 
     def refuse_and_recover(self, folder, refuse, allow):
         program, window = self.reciting(folder)

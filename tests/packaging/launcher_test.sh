@@ -43,15 +43,15 @@ start() {
 }
 
 : >"$prog/fail-init"
-start "first start, demo fails" 0 "admin init --demo" "run, no database"
+start "first start, demo fails" 0 "admin init --demo --progress-window" "run, no database"
 rm "$prog/fail-init"
-start "first start again" 0 "admin init --demo" "run"
+start "first start again" 0 "admin init --demo --progress-window" "run"
 start "second start" 0 "run"
 rm "$prog/Tavelo.mdb"
 start "database gone" 0 "run, no database"
 start "still gone" 0 "run, no database"
 rm "$prog/first-start.done"
-start "marker removed by hand" 0 "admin init --demo" "run"
+start "marker removed by hand" 0 "admin init --demo --progress-window" "run"
 
 # An installation that had its database before the launcher kept a marker.
 rm "$prog/first-start.done"
@@ -64,7 +64,7 @@ tree="$root/tree"
 mkdir "$tree"
 cp "$prog/tavelo-admin" "$prog/tavelo" "$tree/"
 TAVELO_PROGRAM_DIR="$tree" sh "$1" >/dev/null 2>&1 || true
-if [ "$(cat "$tree/log" 2>/dev/null)" != "$(printf '%s\n' "admin init --demo" "run")" ] ||
+if [ "$(cat "$tree/log" 2>/dev/null)" != "$(printf '%s\n' "admin init --demo --progress-window" "run")" ] ||
   [ ! -e "$tree/first-start.done" ] || [ -e "$prog/Tavelo.mdb" ]; then
   echo "FAIL build tree: $(cat "$tree/log" 2>/dev/null)" >&2
   failures=$((failures + 1))

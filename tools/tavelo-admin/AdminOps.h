@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TAdoChannel;
 class TConfig;
@@ -48,8 +49,11 @@ bool PackSounds(const QString& source, const QString& mp3Dir, int* packed, QStri
 
 // Records every word of the book (0: of every book) that has no stored recording in mp3Dir,
 // with espeak-ng's Mandarin voice and lame, and packs it. Words whose text cannot name a
-// file are skipped. *made counts the recordings written.
-bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* made, QString* error);
+// file are skipped. *made counts the recordings written. progress, when given, hears how many
+// of the words still silent are recorded, before the first and after each.
+using TSpeakProgress = std::function<void(int done, int total)>;
+bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* made, QString* error,
+               const TSpeakProgress& progress = {});
 
 // Writes or removes the desktop's autostart entry (XDG: ~/.config/autostart) for program.
 bool SetAutostart(bool on, const QString& program, QString* error);

@@ -137,7 +137,8 @@ bool PackSounds(const QString& source, const QString& mp3Dir, int* packed, QStri
     return staging.MoveIn(packed, error);
 }
 
-bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* made, QString* error) {
+bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* made, QString* error,
+               const TSpeakProgress& progress) {
     *made = 0;
     QStringList names;
     TAdoQuery* q = channel.OpenQuery(
@@ -160,12 +161,21 @@ bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* mad
     }
     const QString wav = work.filePath(QStringLiteral("word.wav"));
     const QString mp3 = work.filePath(QStringLiteral("word.mp3"));
+    // The words to record are known before the first, so progress can count toward them.
+    names.removeIf([&mp3Dir](const QString& name) {
+        return !IsSafeFileStem(name) || name.trimmed().isEmpty() ||
+               QFileInfo::exists(QDir(mp3Dir).filePath(name + QStringLiteral(".mp3")));
+    });
+    const auto report = [&progress, total = static_cast<int>(names.size())](int done) {
+        if (progress) {
+            progress(done, total);
+        }
+    };
+    report(0);
     TStaging staging;
+    int done = 0;
     for (const QString& name : names) {
         const QString dest = QDir(mp3Dir).filePath(name + QStringLiteral(".mp3"));
-        if (!IsSafeFileStem(name) || name.trimmed().isEmpty() || QFileInfo::exists(dest)) {
-            continue;
-        }
         // "--" ends the options: a word may begin with a dash.
         if (!Run(QStringLiteral("espeak-ng"),
                  {QStringLiteral("-v"), QStringLiteral("cmn"), QStringLiteral("-s"),
@@ -180,6 +190,7 @@ bool SpeakBook(TAdoChannel& channel, int bookID, const QString& mp3Dir, int* mad
             return false;
         }
         QFile::remove(wav); // a word that makes no sound must not pass on the last one's
+        report(++done);
     }
     return staging.MoveIn(made, error);
 }

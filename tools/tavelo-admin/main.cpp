@@ -4,6 +4,7 @@
 #include "Console.h"
 #include "JetCommand.h"
 #include "PrintList.h"
+#include "SetupProgress.h"
 #include "StatsCommands.h"
 #include "backup/Backup.h"
 
@@ -32,7 +33,7 @@ const char kUsage[] =
     "commands:\n"
     "  data-dir\n"
     "        show the data folder\n"
-    "  init [--demo] [--data DIR] [--name NAME]\n"
+    "  init [--demo] [--data DIR] [--name NAME] [--no-speak] [--progress-window]\n"
     "        create a new database: the default settings and one privileged learner\n"
     "        (id 100, named NAME); with --demo also import the demo books from DIR and\n"
     "        subscribe the learner to them\n"
@@ -58,7 +59,8 @@ const char kUsage[] =
     "        word-list report in PDF, with the learner's print settings\n"
     "\n"
     "init --demo copies the demo recordings and pictures that came with the program and\n"
-    "records the words still silent, unless --no-speak is given.\n"
+    "records the words still silent, unless --no-speak is given; with --progress-window\n"
+    "and a screen, work that takes longer than a second shows its progress in a window.\n"
     "import-book, subscribe and restore change the database: they take the lock\n"
     "FILE.lock beside it and refuse while Tavelo (of any user or session) or another of\n"
     "them holds it. Every refusal exits with 1 and changes nothing.\n";
@@ -114,6 +116,45 @@ bool OpenExisting(TAdoChannel& channel, const QString& db, QString* error) {
     return true;
 }
 
+// Copies the demo's recordings and pictures into the database's folder, then records the
+// words still silent. The failure is told in Chinese first: a window may show it.
+bool SetUpDemoMedia(const QString& demoDir, const QString& db, bool speak,
+                    const TSetupReport& report, QString* error) {
+    const auto tell = [&report](const QString& text, int done, int total) {
+        if (report) {
+            report(text, done, total);
+        }
+    };
+    error->clear();
+    tell(QStringLiteral("正在复制示范词语的读音和图片……"), 0, 0);
+    int copied = 0;
+    QString why;
+    if (!CopyDemoMedia(demoDir, QFileInfo(db).absolutePath(), &copied, &why)) {
+        *error = QStringLiteral("示范词语的读音和图片未能复制，背词照常可用。\n%1").arg(why);
+        // The words are still recorded below: a silent demo is the worse of the two.
+    }
+    if (!speak) {
+        return error->isEmpty();
+    }
+    TAdoChannel channel;
+    int made = 0;
+    why.clear();
+    const auto counted = [&tell](int done, int total) {
+        tell(QStringLiteral("正在录制示范词语的读音……"), done, total);
+        if (done > 0 && (done % 50 == 0 || done == total)) {
+            Out() << "recorded " << done << " of " << total << Qt::endl;
+        }
+    };
+    if (!channel.OpenDatabase(db, QString()) ||
+        !SpeakBook(channel, 0, SoundDir(db), &made, &why, counted)) {
+        *error = QStringLiteral("示范词语的读音未能录制，背词照常可用，只是这些词没有读音。\n%1")
+                     .arg(why.isEmpty() ? channel.LastError() : why);
+        return false;
+    }
+    Out() << made << " recordings made in " << SoundDir(db) << Qt::endl;
+    return error->isEmpty();
+}
+
 int Usage(const QString& problem) {
     Err() << kUsage << kBackupUsage << kStatsUsage << kJetUsage << "\ntavelo-admin: " << problem
           << Qt::endl;
@@ -160,6 +201,8 @@ int Run(QStringList args) {
             options.learnerName = name.trimmed();
         }
         const bool speak = options.demo && !TakeFlag(args, QStringLiteral("--no-speak"));
+        const bool window =
+            TakeFlag(args, QStringLiteral("--progress-window")) && CanShowProgressWindow();
         if (!args.isEmpty()) {
             return Fail(QStringLiteral("init: unexpected %1").arg(args.first()));
         }
@@ -168,21 +211,16 @@ int Run(QStringList args) {
             return Fail(error);
         }
         Out() << "created " << db << Qt::endl;
-        if (options.demo) {
-            int copied = 0;
-            if (!CopyDemoMedia(options.dataDir, QFileInfo(db).absolutePath(), &copied, &error)) {
-                Err() << "tavelo-admin: " << error << Qt::endl;
-            }
+        if (!options.demo) {
+            return 0;
         }
-        if (speak) {
-            TAdoChannel channel;
-            int made = 0;
-            if (!channel.OpenDatabase(db, QString()) ||
-                !SpeakBook(channel, 0, SoundDir(db), &made, &error)) {
-                Err() << "tavelo-admin: the demo words stay silent: " << error << Qt::endl;
-            } else {
-                Out() << made << " recordings made in " << SoundDir(db) << Qt::endl;
-            }
+        // A demo without its recordings still teaches: a failure is told, not an exit code.
+        const auto media = [&](const TSetupReport& report, QString* failure) {
+            return SetUpDemoMedia(options.dataDir, db, speak, report, failure);
+        };
+        if (window ? !RunWithProgressWindow(media, kSetupWindowDelay, &error)
+                   : !media(TSetupReport(), &error)) {
+            Err() << "tavelo-admin: " << error << Qt::endl;
         }
         return 0;
     }
@@ -304,7 +342,10 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    const auto app = MakeAdminApplication(argc, argv);
+    auto app = MakeProgressApplication(argc, argv);
+    if (!app) {
+        app = MakeAdminApplication(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     try {
