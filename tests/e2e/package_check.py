@@ -59,7 +59,14 @@ def main():
     run("dpkg-deb", "-x", deb, root)
     share = root + "/usr/share"
     run("desktop-file-validate", share + "/applications/tavelo.desktop")
-    run("appstreamcli", "validate", "--no-net", share + "/metainfo/org.tavelo.Tavelo.metainfo.xml")
+    # Newer appstream warns that no homepage is named; the project has none to name (the package's
+    # lintian overrides say the same). Any other warning or error fails.
+    check = subprocess.run(["appstreamcli", "validate", "--no-net", "--no-color",
+                            share + "/metainfo/org.tavelo.Tavelo.metainfo.xml"],
+                           capture_output=True, text=True)
+    findings = [line for line in check.stdout.splitlines() if line.startswith(("W:", "E:"))]
+    if check.returncode != 0 and (not findings or any("url-homepage-missing" not in f for f in findings)):
+        sys.exit("metainfo does not validate:\n" + check.stdout + check.stderr)
     for size in (16, 32, 48, 64, 128, 256):
         if not os.path.isfile("%s/icons/hicolor/%dx%d/apps/tavelo.png" % (share, size, size)):
             failures.append("no %d px icon" % size)
