@@ -3,6 +3,7 @@
 #include "setup/DialogLook.h"
 #include "setup/UpDown.h"
 #include "setup/UpdownEdit.h"
+#include "store/Schema.h"
 #include "ui/Colors.h"
 
 #include <QCheckBox>

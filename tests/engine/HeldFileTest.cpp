@@ -2,6 +2,7 @@
 // is what a free file gives, every pass is on disk at once, and the window never waits long.
 #include "EngineFixture.h"
 #include "OtherProgram.h"
+#include "ReciteProbe.h"
 
 #include <QElapsedTimer>
 
@@ -33,10 +34,11 @@ protected:
             }
             clock.now += 0.014;
             engine->Tick();
-            if (engine->State == rsRunning && engine->AnswerPhase && i % 3 != 1) {
+            if (engine->State == rsRunning && Probe(engine).AnswerPhase() && i % 3 != 1) {
                 engine->MarkKnown();
             }
         }
+        Settle();
         return view->WordPhases();
     }
 
