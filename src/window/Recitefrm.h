@@ -109,7 +109,7 @@ private:
     void ShowDesktop(qintptr wParam);
     void HideWindow();
 
-    // The command rows.
+    // The commands, each reached by a key, a mouse gesture or the tray menu.
     void PauseOrResume();
     void StartOrKnown();
     void NextUser();

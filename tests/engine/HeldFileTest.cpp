@@ -2,7 +2,6 @@
 // is what a free file gives, every pass is on disk at once, and the window never waits long.
 #include "EngineFixture.h"
 #include "OtherProgram.h"
-#include "ReciteProbe.h"
 
 #include <QElapsedTimer>
 

@@ -1,6 +1,5 @@
 #include "EngineFixture.h"
 #include "OtherProgram.h"
-#include "ReciteProbe.h"
 
 namespace {
 

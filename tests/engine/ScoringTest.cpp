@@ -1,5 +1,4 @@
 #include "EngineFixture.h"
-#include "ReciteProbe.h"
 
 namespace {
 

@@ -1,5 +1,4 @@
 #include "EngineFixture.h"
-#include "ReciteProbe.h"
 #include "engine/EngineErrors.h"
 
 #include <zlib.h>

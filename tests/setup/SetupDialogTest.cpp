@@ -1,4 +1,3 @@
-#include "ReciteProbe.h"
 #include "SetupFixture.h"
 
 #include "ui/Colors.h"

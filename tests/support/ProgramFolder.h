@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EngineFakes.h"
+#include "ReciteProbe.h"
 #include "TestDatabase.h"
 #include "engine/ReciteCtrl.h"
 #include "model/Prompts.h"

@@ -1,4 +1,3 @@
-#include "ReciteProbe.h"
 #include "WindowFixture.h"
 
 #include <QMenu>
