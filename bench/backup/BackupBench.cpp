@@ -2,7 +2,7 @@
 // automatic copy, and how long a progress write waits while a copy runs.
 #include "AdminOps.h"
 #include "app/AutoBackup.h"
-#include "model/Business.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <QCoreApplication>

@@ -4,6 +4,8 @@
 // file exclusively, starting groups and scoring.
 #include "AdminOps.h"
 #include "engine/ReciteCtrl.h"
+#include "model/Prompts.h"
+#include "store/Channels.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -86,10 +88,10 @@ BENCHMARK(BM_PassMadeDurable)->ArgName("held")->Arg(0)->Arg(1)->Unit(benchmark::
 // every tick and every start of a group is timed; the counter is the longest.
 void BM_LongestStallWhileHeld(benchmark::State& state) {
     TProgramFolder folder(1000);
-    TReciteSetup setup;
+    TReciteDeps setup;
     setup.baseDir = folder.dir.path();
     setup.clock = [] { return 46000.5; };
-    setup.reportError = [](const QString&) {};
+    const TErrorHandler before = SetErrorHandler([](const QString&) {});
     setup.tell = [](const TMessage&) {};
     TRecite engine(nullptr, std::move(setup));
     TConfig& c = engine.CurrentUser()->Config;
@@ -122,6 +124,7 @@ void BM_LongestStallWhileHeld(benchmark::State& state) {
     }
     state.counters["longest_tick_ms"] = static_cast<double>(longestTick) / 1e6;
     state.counters["longest_start_ms"] = static_cast<double>(longestStart) / 1e6;
+    SetErrorHandler(before);
 }
 BENCHMARK(BM_LongestStallWhileHeld)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -1,6 +1,7 @@
 // Timings of the learner-record operations on databases of realistic size.
 #include "AdminOps.h"
-#include "model/Business.h"
+#include "model/Prompts.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <QDir>

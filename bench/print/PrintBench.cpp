@@ -1,7 +1,7 @@
 // Timings of the word-list report and of the print dialog's grid on a large learner.
 #include "AdminOps.h"
 #include "engine/ReciteCtrl.h"
-#include "model/Business.h"
+#include "model/User.h"
 #include "print/PrintFrm.h"
 #include "print/PrintGrid.h"
 #include "report/ReportDM.h"
@@ -97,7 +97,7 @@ struct TLargeLearner {
             }
             t.Commit();
         }
-        TReciteSetup setup;
+        TReciteDeps setup;
         setup.baseDir = dir.path();
         engine = std::make_unique<TRecite>(nullptr, std::move(setup));
         form = std::make_unique<TfrmPrint>(nullptr, engine.get());

@@ -1,7 +1,7 @@
 // The statistics of a learner with a long history, and what the log adds to a pass.
 #include "AdminOps.h"
-#include "model/Business.h"
 #include "model/ReviewLog.h"
+#include "model/User.h"
 #include "stats/Statistics.h"
 #include "store/Channels.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/View.h"
+#include "engine/Player.h"
 
 // The engine's player, forwarded to the player library's C interface.
 class TLibraryPlayer : public IPlayer {

@@ -14,6 +14,7 @@
 #include "print/PrintFrm.h"
 #include "setup/Setupfrm.h"
 #include "stats_window/Statsfrm.h"
+#include "store/Schema.h"
 #include "window/Recitefrm.h"
 
 #include <QDir>
@@ -59,11 +60,12 @@ int main(int argc, char** argv) {
 
     TInstanceLock lock;
     // --- single instance: a second start shows the running copy's word window ---
-    if (!lock.Acquire(QStringLiteral("Tavelo"))) {
-        return ShowRunningInstance(QStringLiteral("Tavelo"));
+    const QString instanceName = QString::fromLatin1(kInstanceName);
+    if (!lock.Acquire(instanceName)) {
+        return ShowRunningInstance(instanceName);
     }
     TInstanceServer instanceServer;
-    instanceServer.Listen(QStringLiteral("Tavelo")); // without it a second start says so
+    instanceServer.Listen(instanceName); // without it a second start says so
     // --- end single instance ---
     InstallWidgetPrompts();
 
@@ -88,7 +90,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    TReciteSetup setup;
+    TReciteDeps setup;
     setup.baseDir = dir;
     setup.player = std::make_unique<TLibraryPlayer>();
     TfrmRecite window(std::move(setup));

@@ -12,9 +12,6 @@
 
 struct sqlite3;
 
-// The name of the single-instance marker of the program.
-inline const char kInstanceName[] = "Tavelo";
-
 // The folder of the copies, beside the database.
 inline const char kBackupFolderName[] = "backups";
 

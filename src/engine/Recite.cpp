@@ -1,6 +1,7 @@
 #include "engine/ReciteCtrl.h"
 
 #include "model/ReviewLog.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,40 +20,37 @@ const QString kModeTexts[2] = {QStringLiteral("(生词)"), QStringLiteral("(复�
 
 } // namespace
 
-TRecite::TRecite(QObject* owner, TReciteSetup setup)
+void TRecite::Report(const QString& text) {
+    ReportErrorLater(this, text);
+}
+
+TRecite::TRecite(QObject* owner, TReciteDeps setup)
     : QObject(owner), baseDir_(std::move(setup.baseDir)), clock_(std::move(setup.clock)),
-      player_(std::move(setup.player)), reportError_(std::move(setup.reportError)),
-      tell_(std::move(setup.tell)) {
-    if (!reportError_) {
-        reportError_ = [this](const QString& text) {
-            QMetaObject::invokeMethod(
-                this, [text] { ReportError(text); }, Qt::QueuedConnection);
-        };
-    }
+      player_(std::move(setup.player)), tell_(std::move(setup.tell)) {
     if (!tell_) {
         tell_ = [this](const TMessage& message) {
             QMetaObject::invokeMethod(
                 this, [message] { ShowMessageBox(message); }, Qt::QueuedConnection);
         };
     }
-    SoundSlot = 0;
+    soundSlot_ = 0;
     Channel = std::make_unique<TAdoChannel>();
     Channel->OpenDatabase(FilePath(QString::fromLatin1(kDatabaseFileName)), QString());
-    ReviewLogReady = EnsureReviewLog(*Channel);
-    if (!ReviewLogReady && Channel->Connected()) {
-        reportError_(QStringLiteral("学习记录无法写入数据库，学习统计不可用；背词不受影响。"));
+    reviewLogReady_ = EnsureReviewLog(*Channel);
+    if (!reviewLogReady_ && Channel->Connected()) {
+        Report(QStringLiteral("学习记录无法写入数据库，学习统计不可用；背词不受影响。"));
     }
-    Timer = new QTimer(this);
-    Timer->setSingleShot(false);
-    connect(Timer, &QTimer::timeout, this, [this] { Tick(); });
-    KeptTimer = new QTimer(this);
-    KeptTimer->setInterval(kKeptRetryMs);
-    connect(KeptTimer, &QTimer::timeout, this, [this] { FlushProgress(); });
+    timer_ = new QTimer(this);
+    timer_->setSingleShot(false);
+    connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
+    keptTimer_ = new QTimer(this);
+    keptTimer_->setInterval(kKeptRetryMs);
+    connect(keptTimer_, &QTimer::timeout, this, [this] { FlushProgress(); });
     LoadPendingProgress();
     Words.Clear();
     LoadUsers();
-    WordMask = 3;
-    AnswerMask = 7;
+    wordMask_ = 3;
+    answerMask_ = 7;
     if (player_) {
         player_->Init();
     }
@@ -60,8 +58,8 @@ TRecite::TRecite(QObject* owner, TReciteSetup setup)
 }
 
 TRecite::~TRecite() {
-    Timer->stop();
-    KeptTimer->stop();
+    timer_->stop();
+    keptTimer_->stop();
     SavePendingProgress();
     Words.Clear();
     Users.Clear();
@@ -83,10 +81,10 @@ TUser* TRecite::CurrentUser() const {
 }
 
 TWord* TRecite::CurrentWord() const {
-    if (WordIndex < 0 || WordIndex >= Words.Count()) {
+    if (wordIndex_ < 0 || wordIndex_ >= Words.Count()) {
         return nullptr;
     }
-    return Words.Object(WordIndex);
+    return Words.Object(wordIndex_);
 }
 
 void TRecite::Reflect() {
@@ -121,17 +119,17 @@ void TRecite::SetState(std::uint8_t state) {
 }
 
 void TRecite::StartTimer() {
-    TickCount = kStartTickCount;
-    Timer->start(kStartInterval);
+    tickCount_ = kStartTickCount;
+    timer_->start(kStartInterval);
 }
 
 void TRecite::Pause() {
-    Timer->stop();
+    timer_->stop();
 }
 
 void TRecite::Stop() {
     Stopped = true;
-    Timer->stop();
+    timer_->stop();
 }
 
 void TRecite::LoadGroup(std::uint8_t from) {
@@ -144,7 +142,7 @@ void TRecite::LoadGroup(std::uint8_t from) {
         Channel->FlushKept(kGroupFlushWaitMs);
         AfterProgressWrite();
         // Passes still kept count as made: the group is the one a free file would give.
-        Exhausted =
+        exhausted_ =
             user == nullptr ||
             user->SelectDueWords(Words, NewestProgress(Channel->KeptWrites(), user->ID), &busy);
     }
@@ -158,8 +156,8 @@ void TRecite::LoadGroup(std::uint8_t from) {
         return;
     }
     if (!Words.Empty()) {
-        AnswerPhase = true;
-        WordIndex = 0;
+        answerPhase_ = true;
+        wordIndex_ = 0;
         Stopped = false;
         SetState(rsRunning);
     } else {
@@ -173,8 +171,8 @@ void TRecite::Tick() {
     try {
         RunTick();
     } catch (const std::exception& e) {
-        Timer->stop();
-        reportError_(QString::fromUtf8(e.what()));
+        timer_->stop();
+        Report(QString::fromUtf8(e.what()));
         try {
             if (State == rsRunning) {
                 SetState(rsPaused);
@@ -188,31 +186,31 @@ void TRecite::Tick() {
 void TRecite::RunTick() {
     TUser* user = CurrentUser();
     if (user == nullptr || Words.Empty()) {
-        Timer->stop();
+        timer_->stop();
         return;
     }
-    ++TickCount;
+    ++tickCount_;
     // A zero or negative interval (only a hand-edited database holds one) would spin the
     // cycle without pause.
     const int interval = std::max(user->Config.BaseTime, kStartInterval);
-    if (Timer->interval() != interval) {
-        Timer->setInterval(interval); // restarts the running timer
+    if (timer_->interval() != interval) {
+        timer_->setInterval(interval); // restarts the running timer
     }
-    if (AnswerPhase && TickCount >= user->Config.ReciteTime) {
+    if (answerPhase_ && tickCount_ >= user->Config.ReciteTime) {
         // The answer phase is over before the word is scored: a failure below must not
         // leave it open to be scored again at the next tick.
-        AnswerPhase = false;
-        TickCount = 0;
+        answerPhase_ = false;
+        tickCount_ = 0;
         ScoreCurrentWord();
         if (Stopped) {
             return;
         }
-        MoveToWord(WordIndex - 1);
+        MoveToWord(wordIndex_ - 1);
         ShowWord();
     }
-    if (!AnswerPhase && TickCount >= user->Config.TranslateTime) {
-        TickCount = 0;
-        AnswerPhase = true;
+    if (!answerPhase_ && tickCount_ >= user->Config.TranslateTime) {
+        tickCount_ = 0;
+        answerPhase_ = true;
         if (user->Config.Pronounce == 1) {
             Pronounce();
         }
@@ -236,7 +234,7 @@ void TRecite::Pronounce() {
         // The answer is still shown; a damaged file is reported once, not at every showing.
         if (!reportedSounds_.contains(path)) {
             reportedSounds_.insert(path);
-            reportError_(QString::fromUtf8(e.what()));
+            Report(QString::fromUtf8(e.what()));
         }
     }
 }
@@ -246,21 +244,21 @@ void TRecite::MoveToWord(int index) {
         return;
     }
     const int count = Words.Count();
-    WordIndex = ((index % count) + count) % count;
-    TWord* word = Words.Object(WordIndex);
+    wordIndex_ = ((index % count) + count) % count;
+    TWord* word = Words.Object(wordIndex_);
     word->ShowCount =
         word->ShowCount < std::numeric_limits<int>::max() ? word->ShowCount + 1 : word->ShowCount;
 }
 
 void TRecite::ShowWord() {
-    DisplayMask = WordMask;
+    displayMask_ = wordMask_;
     if (Window != nullptr) {
         Window->UpdateDisplay();
     }
 }
 
 void TRecite::ShowAnswer() {
-    DisplayMask = AnswerMask;
+    displayMask_ = answerMask_;
     if (Window != nullptr) {
         Window->UpdateDisplay();
     }
@@ -272,7 +270,7 @@ void TRecite::MarkKnown() {
         return;
     }
     word->Known = true;
-    AnswerPhase = true;
+    answerPhase_ = true;
     StartTimer();
 }
 
@@ -296,7 +294,7 @@ QString TRecite::StatusText() const {
     case rsPaused:
         return SavedText;
     case rsFinished:
-        if (Exhausted || user == nullptr) {
+        if (exhausted_ || user == nullptr) {
             return QStringLiteral("背记结束！");
         }
         return QStringLiteral("下%1个字？").arg(user->Config.WordNum);
@@ -306,15 +304,15 @@ QString TRecite::StatusText() const {
 }
 
 QString TRecite::WordText() const {
-    if (Words.Empty() || (DisplayMask & 1) == 0 || CurrentWord() == nullptr) {
+    if (Words.Empty() || (displayMask_ & 1) == 0 || CurrentWord() == nullptr) {
         return QString();
     }
-    return Words.Text(WordIndex);
+    return Words.Text(wordIndex_);
 }
 
 QString TRecite::TransText() const {
     const TWord* word = CurrentWord();
-    if (word == nullptr || (DisplayMask & 4) == 0) {
+    if (word == nullptr || (displayMask_ & 4) == 0) {
         return QString();
     }
     return word->Trans;

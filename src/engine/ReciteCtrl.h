@@ -3,10 +3,13 @@
 // The recitation engine: the state machine and timed cycle over the current learner's due
 // words, the scoring, and the spoken word.
 #include "engine/EngineErrors.h"
+#include "engine/Player.h"
 #include "engine/Sound.h"
 #include "engine/View.h"
-#include "model/Business.h"
-#include "store/Channels.h"
+#include "model/Prompts.h"
+#include "model/User.h"
+#include "store/AdoChannel.h"
+#include "store/DayNumber.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -26,21 +29,19 @@ enum TReciteState : std::uint8_t {
     rsFinished = 4,
 };
 
-// What the engine is given instead of asking the system.
-struct TReciteSetup {
+// What the engine is given instead of asking the system. Errors go to ReportError
+// (model/Prompts.h) after the current event, so a modal box never opens inside a tick.
+struct TReciteDeps {
     QString baseDir;                 // the program folder: Tavelo.mdb, mp3/, temp/
     TClock clock = SystemClock();    // every "now"
     std::unique_ptr<IPlayer> player; // may be null: then nothing is spoken
-    // Where a damaged sound file is reported; by default the general error report, after
-    // the current event (so a modal box never opens inside a tick).
-    std::function<void(const QString&)> reportError;
     // Where a notice for the learner goes; by default a message box after the current event.
     std::function<void(const TMessage&)> tell;
 };
 
 class TRecite : public QObject {
 public:
-    TRecite(QObject* owner, TReciteSetup setup);
+    TRecite(QObject* owner, TReciteDeps setup);
     ~TRecite() override;
 
     TUser* CurrentUser() const;
@@ -69,9 +70,6 @@ public:
     // sleeps of a loaded machine the window answers within a tenth of a second.
     static constexpr int kGroupFlushWaitMs = 0;
     static constexpr int kGroupReadWaitMs = 50;
-    // How long the end of the program waits for a held file before it keeps the writes in
-    // the pending file.
-    int FinalWaitMs = 5000;
     // Where progress writes still to be made wait while the program is not running.
     QString PendingProgressPath() const;
 
@@ -82,34 +80,24 @@ public:
     const QString& BaseDir() const { return baseDir_; }
     QString FilePath(const QString& relative) const;
 
+    // What the windows and dialogs read and set.
     std::unique_ptr<TAdoChannel> Channel;
-    QTimer* Timer = nullptr;
-    QTimer* KeptTimer = nullptr;
     TUserList Users;
     TWordList Words;
     int UserIndex = 0;
-    int WordIndex = 0;
     QString SavedText;
     std::uint8_t State = rsIdle;
-    std::uint8_t WordMask = 0;
-    std::uint8_t AnswerMask = 0;
-    std::uint8_t DisplayMask = 0;
     IReciteView* Window = nullptr;
-    int SoundSlot = 0;
-    bool Exhausted = false;
-    int TickCount = 0;
-    bool AnswerPhase = false;
     bool Stopped = false;
-    bool Scoring = false;
-    // The database keeps the log of passes (created at start where missing).
-    bool ReviewLogReady = false;
 
-    // Scoring and sound, also called by the cycle.
+private:
+    friend class TReciteProbe; // the tests' view of the cycle's insides
+
     void ScoreCurrentWord();
     void UnpackSound(const QString& path);
     void PlaySound();
-
-private:
+    QString StagingPath() const;
+    void Report(const QString& text);
     void RunTick();
     void AfterProgressWrite();
     void LoadPendingProgress();
@@ -128,10 +116,25 @@ private:
     QString baseDir_;
     TClock clock_;
     std::unique_ptr<IPlayer> player_;
-    std::function<void(const QString&)> reportError_;
     std::function<void(const TMessage&)> tell_;
     QSet<QString> reportedSounds_;
     QElapsedTimer keptSince_;
     bool keptReported_ = false;
     int keptAttempts_ = 0;
+    QTimer* timer_ = nullptr;
+    QTimer* keptTimer_ = nullptr;
+    int wordIndex_ = 0;
+    std::uint8_t wordMask_ = 0;
+    std::uint8_t answerMask_ = 0;
+    std::uint8_t displayMask_ = 0;
+    int soundSlot_ = 0;
+    bool exhausted_ = false;
+    int tickCount_ = 0;
+    bool answerPhase_ = false;
+    bool scoring_ = false;
+    // The database keeps the log of passes (created at start where missing).
+    bool reviewLogReady_ = false;
+    // How long the end of the program waits for a held file before it keeps the writes in
+    // the pending file.
+    int finalWaitMs_ = 5000;
 };

@@ -1,16 +1,11 @@
 #include "engine/ReciteCtrl.h"
 
-#include "cipher/AES.h"
-
 #include <QString>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
-
-// One ability point is lost per Oblivion x 0.042 days (0.042 exactly, not 1/24).
-constexpr long double kDaysPerOblivionUnit = 0.042L;
 
 constexpr std::int64_t kIntMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kIntMin = std::numeric_limits<std::int32_t>::min();
@@ -57,10 +52,10 @@ private:
 } // namespace
 
 void TRecite::ScoreCurrentWord() {
-    if (Scoring) {
+    if (scoring_) {
         return;
     }
-    TScoringGuard guard(Scoring);
+    TScoringGuard guard(scoring_);
     TWord* w = CurrentWord();
     TUser* user = CurrentUser();
     if (w == nullptr || user == nullptr) {
@@ -72,10 +67,7 @@ void TRecite::ScoreCurrentWord() {
     if (w->Known) {
         const TConfig& c = user->Config;
         const std::int64_t score = PassScore(c, w->ShowCount);
-        // A rate below 1 exists only in a hand-edited database; it counts as 1.
-        const double unit = static_cast<double>(static_cast<long double>(std::max(c.Oblivion, 1)) *
-                                                kDaysPerOblivionUnit);
-        const std::int64_t lost = LostPoints(clock_(), w->UpdateDate, unit);
+        const std::int64_t lost = LostPoints(clock_(), w->UpdateDate, c.DaysPerLostPoint());
         // |2 x Ability| < 2^33 and |lost| <= 4e18: no step overflows 64 bits.
         std::int64_t a =
             std::max<std::int64_t>(2 * static_cast<std::int64_t>(w->Ability) - lost, 0);
@@ -83,28 +75,13 @@ void TRecite::ScoreCurrentWord() {
         w->Ability = static_cast<int>(std::min(a, kIntMax));
         w->UpdateDate = clock_();
     }
-    if (w->SavePass(user->ReviewMode, ReviewLogReady, clock_())) {
+    if (w->SavePass(user->ReviewMode, reviewLogReady_, clock_())) {
         AfterProgressWrite();
     }
     if (w->Known) {
-        Words.Delete(WordIndex);
+        Words.Delete(wordIndex_);
         if (Words.Empty()) {
             SetState(rsFinished);
         }
-    }
-}
-
-void TRecite::UnpackSound(const QString& path) {
-    UnpackSoundFile(path, FilePath(QStringLiteral("temp/%1.mp3").arg(kStagingSlot)));
-}
-
-void TRecite::PlaySound() {
-    SoundSlot = (SoundSlot + 1) % 6;
-    const QString staging = FilePath(QStringLiteral("temp/%1.mp3").arg(kStagingSlot));
-    const QString play = FilePath(QStringLiteral("temp/%1.mp3").arg(SoundSlot));
-    DecipherFile(staging.toStdString(), play.toStdString(), kAudioKey, AESKeySize128);
-    if (player_) {
-        const QByteArray path = play.toUtf8();
-        player_->Play(path.constData());
     }
 }

@@ -3,10 +3,8 @@
 #include "store/Channels.h"
 
 #include <QHash>
-
-const int TConfig::kSequences[TConfig::kCount] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
-                                                  12, 13, 14, 15, 16, 17, 20, 24, 25, 27, 32,
-                                                  33, 34, 35, 36, 37, 38, 71, 72, 73, 74, 75};
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -16,7 +14,7 @@ struct TSetting {
     bool TConfig::*flag;
 };
 
-const TSetting kSettings[] = {
+constexpr TSetting kSettings[] = {
     {1, &TConfig::WordNum, nullptr},           {2, &TConfig::Oblivion, nullptr},
     {3, &TConfig::FirstNum, nullptr},          {4, &TConfig::SecondNum, nullptr},
     {5, &TConfig::UpperLimit, nullptr},        {6, &TConfig::BaseTime, nullptr},
@@ -36,6 +34,8 @@ const TSetting kSettings[] = {
     {75, &TConfig::ColumnCount, nullptr},
 };
 
+static_assert(std::size(kSettings) == TConfig::kCount);
+
 const TSetting* Find(int sequence) {
     for (const TSetting& s : kSettings) {
         if (s.sequence == sequence) {
@@ -46,6 +46,19 @@ const TSetting* Find(int sequence) {
 }
 
 } // namespace
+
+const std::array<int, TConfig::kCount> TConfig::kSequences = [] {
+    std::array<int, TConfig::kCount> sequences{};
+    for (size_t i = 0; i < sequences.size(); ++i) {
+        sequences[i] = kSettings[i].sequence;
+    }
+    return sequences;
+}();
+
+double TConfig::DaysPerLostPoint() const {
+    // Computed in extended precision and rounded once: 0.042 exactly, not 1/24.
+    return static_cast<double>(static_cast<long double>(std::max(Oblivion, 1)) * 0.042L);
+}
 
 bool TConfig::Get(int sequence, int* value) const {
     const TSetting* s = Find(sequence);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 
 class TAdoChannel;
 
@@ -16,12 +17,16 @@ public:
 
     // The number of settings and their SEQUENCE numbers in saving order.
     static constexpr int kCount = 33;
-    static const int kSequences[kCount];
+    static const std::array<int, kCount> kSequences;
 
     // The value stored for a SEQUENCE (flags as 1 or 0); false when it is not a setting.
     bool Get(int sequence, int* value) const;
     // Sets the field of a SEQUENCE (flags: true exactly for 1); false when it is not one.
     bool Set(int sequence, int value);
+
+    // The forgetting rate: one ability point is lost per Oblivion x 0.042 days. A rate below
+    // 1 exists only in a hand-edited database; it counts as 1, so nothing divides by zero.
+    double DaysPerLostPoint() const;
 
     TAdoChannel* Channel;
     int UseDesktop = 0;

@@ -1,5 +1,6 @@
 #include "model/Prompts.h"
 
+#include <QObject>
 #include <cstdio>
 #include <utility>
 
@@ -39,6 +40,11 @@ void ReportError(const QString& text) {
 
 TErrorHandler SetErrorHandler(TErrorHandler handler) {
     return std::exchange(ErrorHandler(), std::move(handler));
+}
+
+void ReportErrorLater(QObject* context, const QString& text) {
+    QMetaObject::invokeMethod(
+        context, [text] { ReportError(text); }, Qt::QueuedConnection);
 }
 
 TBusyHandler SetBusyHandler(TBusyHandler handler) {

@@ -27,9 +27,13 @@ TMessageHandler SetMessageHandler(TMessageHandler handler);
 
 // The general error report: a message box with the error's text. Without a handler the
 // text goes to standard error.
+class QObject;
 using TErrorHandler = std::function<void(const QString& text)>;
 void ReportError(const QString& text);
 TErrorHandler SetErrorHandler(TErrorHandler handler);
+// ReportError after the current event, so that no modal box opens inside a timer tick or a
+// paint; dropped if context is destroyed first.
+void ReportErrorLater(QObject* context, const QString& text);
 
 // The busy (hourglass) cursor of long operations.
 using TBusyHandler = std::function<void(bool busy)>;

@@ -3,6 +3,9 @@
 #include "common/Errors.h"
 #include "store/Channels.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace {
 
 // The day counts (ReviewDay) follow every insert through a trigger, so the statistics read a
@@ -89,11 +92,36 @@ bool HasReviewLog(TAdoChannel& channel) {
     return has;
 }
 
+namespace {
+
+const char kInsert[] =
+    "insert or ignore into ReviewLog (USER_ID, BOOK_ID, WORD_ID, REVIEW_DATE, KNOWN, "
+    "ABILITY_BEFORE, ABILITY_AFTER, ROUND_BEFORE, ROUND_AFTER, REVIEW_MODE) "
+    "values (%d, %d, %d, %s, %d, %d, %d, %d, %d, %d)";
+
+// What each value of kInsert may be, in order: ids, the time with six decimals, flags.
+const QString kInt = QStringLiteral("-?\\d+");
+const QString kTime = QStringLiteral("-?\\d+\\.\\d{6}");
+const QString kFlag = QStringLiteral("[01]");
+
+} // namespace
+
 QString ReviewLogInsert(const TPass& p) {
-    return SqlFormat(
-        "insert or ignore into ReviewLog (USER_ID, BOOK_ID, WORD_ID, REVIEW_DATE, KNOWN, "
-        "ABILITY_BEFORE, ABILITY_AFTER, ROUND_BEFORE, ROUND_AFTER, REVIEW_MODE) "
-        "values (%d, %d, %d, %s, %d, %d, %d, %d, %d, %d)",
-        {p.UserID, p.BookID, p.WordID, QString::number(p.Time, 'f', 6), p.Known ? 1 : 0,
-         p.AbilityBefore, p.AbilityAfter, p.RoundBefore, p.RoundAfter, p.ReviewMode ? 1 : 0});
+    return SqlFormat(kInsert, {p.UserID, p.BookID, p.WordID, QString::number(p.Time, 'f', 6),
+                               p.Known ? 1 : 0, p.AbilityBefore, p.AbilityAfter, p.RoundBefore,
+                               p.RoundAfter, p.ReviewMode ? 1 : 0});
+}
+
+bool IsReviewLogInsert(const QString& sql) {
+    static const QRegularExpression pattern = [] {
+        const QString values[] = {kInt, kInt, kInt, kTime, kFlag, kInt, kInt, kInt, kInt, kFlag};
+        const QStringList parts =
+            QString::fromLatin1(kInsert).split(QRegularExpression(QStringLiteral("%[ds]")));
+        QString text = QRegularExpression::escape(parts[0]);
+        for (qsizetype i = 1; i < parts.size(); ++i) {
+            text += values[i - 1] + QRegularExpression::escape(parts[i]);
+        }
+        return QRegularExpression(QRegularExpression::anchoredPattern(text));
+    }();
+    return pattern.match(sql).hasMatch();
 }

@@ -31,3 +31,5 @@ bool HasReviewLog(TAdoChannel& channel);
 // The statement that stores one pass. The time keeps six decimals (a tenth of a second),
 // since the time spent is measured from the gaps between passes.
 QString ReviewLogInsert(const TPass& pass);
+// Whether sql is a statement ReviewLogInsert makes.
+bool IsReviewLogInsert(const QString& sql);

@@ -150,6 +150,20 @@ void TUser::SaveAccount() {
     q->Post();
 }
 
+std::optional<bool> TUser::BookHasProgress(const TBook& book) const {
+    TAdoQuery* q = Channel->OpenQuery(
+        SqlFormat("select count(*) as N from Recite where USER_ID = %d and BOOK_ID = %d and "
+                  "WORD_ROUND > 0",
+                  {ID, book.BookID}),
+        1);
+    if (q == nullptr || q->Eof()) {
+        return std::nullopt;
+    }
+    const bool progress = q->AsInteger(QStringLiteral("N")) > 0;
+    q->Close();
+    return progress;
+}
+
 void TUser::DeleteRecords() {
     Channel->ExecuteInTransaction(SqlFormat("delete from UserBooks where  UserID=%d ", {ID}));
     Channel->ExecuteInTransaction(SqlFormat("delete from Recite where User_ID=%d ", {ID}));

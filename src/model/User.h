@@ -7,6 +7,7 @@
 #include "store/DayNumber.h"
 
 #include <QString>
+#include <optional>
 
 class TAdoChannel;
 class TAdoQuery;
@@ -32,6 +33,8 @@ public:
     void SaveAccount();
     void DeleteRecords();
     void CreateRandomNumbers(TBook* book);
+    // Whether the learner has passed any word of the book; empty when that cannot be read.
+    std::optional<bool> BookHasProgress(const TBook& book) const;
 
     // Fills the list with the next group of due words; true when fewer than WordNum were
     // found (nothing more is due).

@@ -22,15 +22,10 @@ double Literal(double value) {
 }
 
 // The learning-mode condition: due when the points lost since the last update reach the
-// ability. A rate below 1 hour per point exists only in a hand-edited database; it counts
-// as 1 so the statement never divides by zero.
-double LearningRate(const TUser& user) {
-    return std::max(user.Config.Oblivion, 1) * 0.042;
-}
-
+// ability.
 QString LearningCondition(const TUser& user, double now) {
     return SqlFormat(" ((%f - update_date)/%f>=Ability) and (Ability<%d)",
-                     {now, LearningRate(user), user.Config.UpperLimit});
+                     {now, user.Config.DaysPerLostPoint(), user.Config.UpperLimit});
 }
 
 QString ReviewCondition(const TUser& user, double now) {
@@ -53,7 +48,7 @@ QString ReviewCondition(const TUser& user, double now) {
 bool Selectable(const TUser& user, double now, const TProgressRow& row) {
     const TConfig& c = user.Config;
     if (!user.ReviewMode) {
-        return (Literal(now) - row.UpdateDate) / Literal(LearningRate(user)) >= row.Ability &&
+        return (Literal(now) - row.UpdateDate) / Literal(c.DaysPerLostPoint()) >= row.Ability &&
                row.Ability < c.UpperLimit;
     }
     if (c.RoundCompare ? row.WordRound < c.RoundNumber : row.WordRound > c.RoundNumber) {
@@ -137,13 +132,8 @@ bool TWord::SavePass(bool reviewMode, bool logPass, double now) {
 }
 
 bool IsProgressWrite(const QString& sql) {
-    static const QRegularExpression logInsert(QRegularExpression::anchoredPattern(QStringLiteral(
-        "insert or ignore into ReviewLog \\(USER_ID, BOOK_ID, WORD_ID, REVIEW_DATE, KNOWN, "
-        "ABILITY_BEFORE, ABILITY_AFTER, ROUND_BEFORE, ROUND_AFTER, REVIEW_MODE\\) values "
-        "\\(-?\\d+, -?\\d+, -?\\d+, -?\\d+\\.\\d{6}, [01], -?\\d+, -?\\d+, -?\\d+, -?\\d+, "
-        "[01]\\)")));
     TProgressRow row;
-    return ParseProgressWrite(sql, &row) || logInsert.match(sql).hasMatch();
+    return ParseProgressWrite(sql, &row) || IsReviewLogInsert(sql);
 }
 
 bool ParseProgressWrite(const QString& sql, TProgressRow* row) {

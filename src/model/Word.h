@@ -14,10 +14,9 @@ class TWord {
 public:
     explicit TWord(TAdoChannel* channel) : Channel(channel) {}
 
-    // Writes Ability, UpdateDate and WordRound back; the row is found by user and word
-    // only, so every book of the user that carries the word changes.
-    // Writes the progress back; when the file is held by another program the write is kept
-    // by the channel and made at the next chance, in order.
+    // Writes Ability, UpdateDate and WordRound back, found by user and word only (every book
+    // of the learner that carries the word changes). When another program holds the file the
+    // write is kept by the channel and made at the next chance, in order.
     void Save();
     // A scored showing: the progress write (not in review mode, where nothing is written
     // back) and, when the database keeps a log, the pass's log row, as one kept write so

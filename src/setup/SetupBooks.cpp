@@ -51,20 +51,6 @@ TBook* TfrmSetup::SelectedBook(QListWidget* list) const {
     return books.IndexOfObject(book) >= 0 ? book : nullptr;
 }
 
-std::optional<bool> TfrmSetup::BookHasProgress(const TBook* book) const {
-    TAdoQuery* q = FUser->Channel->OpenQuery(
-        SqlFormat("select count(*) as N from Recite where USER_ID = %d and BOOK_ID = %d and "
-                  "WORD_ROUND > 0",
-                  {FUser->ID, book->BookID}),
-        1);
-    if (q == nullptr || q->Eof()) {
-        return std::nullopt;
-    }
-    const bool progress = q->AsInteger(QStringLiteral("N")) > 0;
-    q->Close();
-    return progress;
-}
-
 void TfrmSetup::BtnExcludeGrpClick() {
     TBook* book = SelectedBook(lstSelected);
     if (book == nullptr) {
@@ -72,7 +58,7 @@ void TfrmSetup::BtnExcludeGrpClick() {
     }
     // Unsubscribing deletes the learner's progress in the book: a slip of the mouse must not
     // throw away what was learnt without a word.
-    const std::optional<bool> progress = BookHasProgress(book);
+    const std::optional<bool> progress = FUser->BookHasProgress(*book);
     if (!progress) {
         // Unknown progress is not "none": nothing is deleted unseen.
         ShowMessageBox(

@@ -1,6 +1,7 @@
 #include "setup/Setupfrm.h"
 
 #include "setup/UpdownEdit.h"
+#include "store/Schema.h"
 #include "ui/Colors.h"
 #include "widgets/DialogLook.h"
 #include "widgets/UpDown.h"

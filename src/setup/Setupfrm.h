@@ -90,8 +90,6 @@ private:
     void FillBooks();
     void SelectLast(QListWidget* list);
     TBook* SelectedBook(QListWidget* list) const;
-    // Empty when the count cannot be read.
-    std::optional<bool> BookHasProgress(const TBook* book) const;
     void ShowProducts();
 
     TRecite* engine_;

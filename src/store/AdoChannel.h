@@ -26,7 +26,7 @@ public:
     TAdoChannel(const TAdoChannel&) = delete;
     TAdoChannel& operator=(const TAdoChannel&) = delete;
 
-    // Formats the connection string of the original provider and connects with it.
+    // Builds the "Data Source=" connection string for fileName and connects with it.
     bool OpenDatabase(const QString& fileName, const QString& password);
     // Reads the file from the "Data Source=" entry. The file must exist and be an SQLite
     // database; a database password is not supported and fails the connection.

@@ -403,82 +403,72 @@ void TAdoQuery::Post() {
     }
 }
 
-void TAdoQuery::PostEdit() {
-    QStringList sets;
+std::vector<size_t> TAdoQuery::ModifiedFields() const {
     std::vector<size_t> bound;
     for (size_t i = 0; i < fields_.size(); ++i) {
         if (modified_[i]) {
-            sets << QuoteIdentifier(fields_[i].column) + QLatin1String("=?");
             bound.push_back(i);
         }
     }
-    if (bound.empty()) {
-        Cancel();
-        return;
-    }
+    return bound;
+}
+
+void TAdoQuery::RunBoundWrite(const QString& sql, const std::vector<size_t>& bound,
+                              bool bindRowid) {
     channel_.BeforeWrite();
-    const QString sql = QLatin1String("update ") + QuoteIdentifier(table_) +
-                        QLatin1String(" set ") + sets.join(QLatin1Char(',')) +
-                        QLatin1String(" where rowid=?");
     sqlite3_stmt* stmt = channel_.CachedStatement(sql);
-    if (stmt == nullptr) {
-        const QString error = channel_.LastError();
-        Cancel();
-        throw EDatabaseError(error.toStdString());
+    int rc = SQLITE_ERROR;
+    if (stmt != nullptr) {
+        int n = 1;
+        for (size_t i : bound) {
+            BindValue(stmt, n++, buffer_[i]);
+        }
+        if (bindRowid) {
+            sqlite3_bind_int64(stmt, n, rowids_[static_cast<size_t>(pos_)]);
+        }
+        rc = sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
     }
-    int n = 1;
-    for (size_t i : bound) {
-        BindValue(stmt, n++, buffer_[i]);
-    }
-    sqlite3_bind_int64(stmt, n, rowids_[static_cast<size_t>(pos_)]);
-    const int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
     if (rc != SQLITE_DONE) {
         const QString error = channel_.LastError();
         Cancel();
         throw EDatabaseError(error.toStdString());
     }
+}
+
+void TAdoQuery::PostEdit() {
+    const std::vector<size_t> bound = ModifiedFields();
+    if (bound.empty()) {
+        Cancel();
+        return;
+    }
+    QStringList sets;
+    for (size_t i : bound) {
+        sets << QuoteIdentifier(fields_[i].column) + QLatin1String("=?");
+    }
+    RunBoundWrite(QLatin1String("update ") + QuoteIdentifier(table_) + QLatin1String(" set ") +
+                      sets.join(QLatin1Char(',')) + QLatin1String(" where rowid=?"),
+                  bound, true);
     rows_[static_cast<size_t>(pos_)] = buffer_;
     Cancel();
 }
 
 void TAdoQuery::PostInsert() {
+    const std::vector<size_t> bound = ModifiedFields();
     QStringList columns;
     QStringList marks;
-    std::vector<size_t> bound;
-    for (size_t i = 0; i < fields_.size(); ++i) {
-        if (modified_[i]) {
-            columns << QuoteIdentifier(fields_[i].column);
-            marks << QStringLiteral("?");
-            bound.push_back(i);
-        }
-    }
-    channel_.BeforeWrite();
-    const QString sql = bound.empty() ? QLatin1String("insert into ") + QuoteIdentifier(table_) +
-                                            QLatin1String(" default values")
-                                      : QLatin1String("insert into ") + QuoteIdentifier(table_) +
-                                            QLatin1Char('(') + columns.join(QLatin1Char(',')) +
-                                            QLatin1String(") values(") +
-                                            marks.join(QLatin1Char(',')) + QLatin1Char(')');
-    sqlite3_stmt* stmt = channel_.CachedStatement(sql);
-    if (stmt == nullptr) {
-        const QString error = channel_.LastError();
-        Cancel();
-        throw EDatabaseError(error.toStdString());
-    }
-    int n = 1;
     for (size_t i : bound) {
-        BindValue(stmt, n++, buffer_[i]);
+        columns << QuoteIdentifier(fields_[i].column);
+        marks << QStringLiteral("?");
     }
-    const int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    if (rc != SQLITE_DONE) {
-        const QString error = channel_.LastError();
-        Cancel();
-        throw EDatabaseError(error.toStdString());
-    }
+    RunBoundWrite(bound.empty()
+                      ? QLatin1String("insert into ") + QuoteIdentifier(table_) +
+                            QLatin1String(" default values")
+                      : QLatin1String("insert into ") + QuoteIdentifier(table_) + QLatin1Char('(') +
+                            columns.join(QLatin1Char(',')) + QLatin1String(") values(") +
+                            marks.join(QLatin1Char(',')) + QLatin1Char(')'),
+                  bound, false);
     rows_.push_back(buffer_);
     rowids_.push_back(sqlite3_last_insert_rowid(channel_.Handle()));
     pos_ = static_cast<int>(rows_.size()) - 1;

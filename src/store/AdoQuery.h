@@ -88,6 +88,11 @@ private:
     const TField& FieldOrThrow(const QString& name, int* index) const;
     void PostEdit();
     void PostInsert();
+    // The fields changed since Edit or Append, in column order.
+    std::vector<size_t> ModifiedFields() const;
+    // Runs a write with those fields bound in order, then the current row's rowid when asked;
+    // on failure leaves edit mode and raises EDatabaseError.
+    void RunBoundWrite(const QString& sql, const std::vector<size_t>& bound, bool bindRowid);
 
     TAdoChannel& channel_;
     QString sql_;

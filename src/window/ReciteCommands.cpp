@@ -86,7 +86,7 @@ bool TfrmRecite::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-// Row 1: right button released, Space.
+// Pause or resume: the right button released, or Space.
 void TfrmRecite::PauseOrResume() {
     if (engine_->State == rsPaused) {
         engine_->SetState(rsRunning);
@@ -95,7 +95,7 @@ void TfrmRecite::PauseOrResume() {
     }
 }
 
-// Row 2: left double click, Enter.
+// Start, or mark the word known: a left double click, or Enter.
 void TfrmRecite::StartOrKnown() {
     if (engine_->Stopped) {
         engine_->SetState(rsLoading);

@@ -80,10 +80,10 @@ TWindowPlatform SystemWindowPlatform() {
     return {MakeSystemHotkey(), MakeSystemClick()};
 }
 
-TfrmRecite::TfrmRecite(TReciteSetup setup, QWidget* parent)
+TfrmRecite::TfrmRecite(TReciteDeps setup, QWidget* parent)
     : TfrmRecite(std::move(setup), SystemWindowPlatform(), parent) {}
 
-TfrmRecite::TfrmRecite(TReciteSetup setup, TWindowPlatform platform, QWidget* parent)
+TfrmRecite::TfrmRecite(TReciteDeps setup, TWindowPlatform platform, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       platform_(std::move(platform)) {
     Q_INIT_RESOURCE(assets);
@@ -158,7 +158,7 @@ QLabel* TfrmRecite::AddLabel(const char* name, const QRect& geometry, QLabel* la
     return label;
 }
 
-void TfrmRecite::FormCreate(TReciteSetup setup) {
+void TfrmRecite::FormCreate(TReciteDeps setup) {
     QPainterPath outline;
     outline.addRoundedRect(QRectF(0, 0, kWidth, kHeight), kCornerEllipse / 2.0,
                            kCornerEllipse / 2.0);
@@ -292,8 +292,7 @@ bool TfrmRecite::LoadPicture(const QString& path) {
         if (damaged == damagedPictures_.cend()) {
             const QString text =
                 QStringLiteral("Cannot read picture %1: %2").arg(path, reader.errorString());
-            QMetaObject::invokeMethod(
-                this, [text] { ReportError(text); }, Qt::QueuedConnection);
+            ReportErrorLater(this, text);
         }
         damagedPictures_.insert(path, modified);
         return false;

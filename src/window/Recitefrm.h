@@ -36,8 +36,8 @@ using TDialogOpener = std::function<void(QWidget* owner, TRecite* engine)>;
 
 class TfrmRecite : public QWidget, public IReciteView {
 public:
-    explicit TfrmRecite(TReciteSetup setup, QWidget* parent = nullptr);
-    TfrmRecite(TReciteSetup setup, TWindowPlatform platform, QWidget* parent = nullptr);
+    explicit TfrmRecite(TReciteDeps setup, QWidget* parent = nullptr);
+    TfrmRecite(TReciteDeps setup, TWindowPlatform platform, QWidget* parent = nullptr);
     ~TfrmRecite() override;
     TfrmRecite(const TfrmRecite&) = delete;
     TfrmRecite& operator=(const TfrmRecite&) = delete;
@@ -94,7 +94,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void FormCreate(TReciteSetup setup);
+    void FormCreate(TReciteDeps setup);
     void CreateControls();
     void CreateMenu();
     QLabel* AddLabel(const char* name, const QRect& geometry, QLabel* label = nullptr);
@@ -109,7 +109,7 @@ private:
     void ShowDesktop(qintptr wParam);
     void HideWindow();
 
-    // The command rows.
+    // The commands, each reached by a key, a mouse gesture or the tray menu.
     void PauseOrResume();
     void StartOrKnown();
     void NextUser();

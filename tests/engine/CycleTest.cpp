@@ -14,9 +14,9 @@ TEST_F(EngineTest, StartsIdleOnTheFirstLearnerAndReleasesThePlayerLast) {
     EXPECT_TRUE(engine->Stopped);
     EXPECT_EQ(engine->CurrentUser()->ID, 100);
     EXPECT_EQ(engine->StatusText(), QStringLiteral("甲(生词)"));
-    EXPECT_EQ(engine->WordMask, 3);
-    EXPECT_EQ(engine->AnswerMask, 7);
-    EXPECT_FALSE(engine->Timer->isActive());
+    EXPECT_EQ(Probe(engine).WordMask(), 3);
+    EXPECT_EQ(Probe(engine).AnswerMask(), 7);
+    EXPECT_FALSE(Probe(engine).Timer()->isActive());
     EXPECT_TRUE(view->events.isEmpty()) << "the window is not told at creation";
     engine.reset();
     EXPECT_EQ(*playerLog, (QStringList{"init", "free"}));
@@ -26,7 +26,7 @@ TEST_F(EngineTest, AnEmptySelectionFinishesAtOnce) {
     Start();
     engine->SetState(rsLoading);
     EXPECT_EQ(engine->State, rsFinished);
-    EXPECT_TRUE(engine->Exhausted);
+    EXPECT_TRUE(Probe(engine).Exhausted());
     EXPECT_TRUE(engine->Stopped);
     EXPECT_EQ(engine->StatusText(), QStringLiteral("背记结束！"));
     EXPECT_EQ(view->events, (QStringList{"state 4", "state 4"}))
@@ -40,11 +40,11 @@ TEST_F(EngineTest, OneWordGroupComesBackUntilKnown) {
     Start();
     engine->SetState(rsLoading);
     ASSERT_EQ(engine->State, rsRunning);
-    EXPECT_TRUE(engine->Timer->isActive());
-    EXPECT_EQ(engine->Timer->interval(), 20);
+    EXPECT_TRUE(Probe(engine).Timer()->isActive());
+    EXPECT_EQ(Probe(engine).Timer()->interval(), 20);
     engine->Tick(); // scores the unseen entry 0, then shows it
     EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), 1001).toInt(), 1);
-    EXPECT_EQ(engine->Timer->interval(), 500) << "the rhythm becomes BaseTime";
+    EXPECT_EQ(Probe(engine).Timer()->interval(), 500) << "the rhythm becomes BaseTime";
     EXPECT_EQ(view->events.last(), QStringLiteral("show a|"));
     Ticks(4);
     EXPECT_EQ(view->events.last(), QStringLiteral("show a|trans of a"));
@@ -88,11 +88,11 @@ TEST_F(EngineTest, AFullGroupFinishedAsksForTheNextOne) {
         engine->Tick();
     }
     EXPECT_EQ(engine->State, rsFinished);
-    EXPECT_FALSE(engine->Exhausted);
+    EXPECT_FALSE(Probe(engine).Exhausted());
     EXPECT_EQ(engine->StatusText(), QStringLiteral("下20个字？"));
     engine->SetState(rsLoading);
     EXPECT_EQ(engine->Words.Count(), 5);
-    EXPECT_TRUE(engine->Exhausted);
+    EXPECT_TRUE(Probe(engine).Exhausted());
 }
 
 TEST_F(EngineTest, PauseAndResumeFinishTheInterruptedPhase) {
@@ -102,11 +102,11 @@ TEST_F(EngineTest, PauseAndResumeFinishTheInterruptedPhase) {
     Ticks(1 + 4 + 1); // a's answer is on screen
     engine->SavedText = QStringLiteral("a");
     engine->SetState(rsPaused);
-    EXPECT_FALSE(engine->Timer->isActive());
+    EXPECT_FALSE(Probe(engine).Timer()->isActive());
     EXPECT_FALSE(engine->Stopped);
     EXPECT_EQ(engine->StatusText(), QStringLiteral("a"));
     engine->SetState(rsRunning);
-    EXPECT_EQ(engine->Timer->interval(), 20);
+    EXPECT_EQ(Probe(engine).Timer()->interval(), 20);
     engine->Tick(); // a scored as not known, b follows
     EXPECT_EQ(view->WordPhases(), (QStringList{"a", "b"}));
     EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), 1001).toInt(), 1);
@@ -132,7 +132,7 @@ TEST_F(EngineTest, SwitchingUsersCyclesStopsAndResetsTheReviewPage) {
         EXPECT_EQ(engine->UserIndex, expected);
         EXPECT_EQ(engine->State, rsIdle);
         EXPECT_TRUE(engine->Stopped);
-        EXPECT_FALSE(engine->Timer->isActive());
+        EXPECT_FALSE(Probe(engine).Timer()->isActive());
     }
     EXPECT_EQ(engine->CurrentUser()->ReviewPage, 0);
     EXPECT_EQ(engine->StatusText(), QStringLiteral("甲(生词)"));
@@ -154,13 +154,13 @@ TEST_F(EngineTest, PhaseLengthsAreReadAtEveryTick) {
     engine->CurrentUser()->Config.BaseTime = 1200;
     engine->Tick();
     EXPECT_EQ(view->events.last(), QStringLiteral("show a|trans of a"));
-    EXPECT_EQ(engine->Timer->interval(), 1200);
+    EXPECT_EQ(Probe(engine).Timer()->interval(), 1200);
     engine->CurrentUser()->Config.ReciteTime = 1;
     engine->Tick();
     EXPECT_EQ(view->WordPhases(), (QStringList{"a", "b"}));
     engine->CurrentUser()->Config.BaseTime = 0;
     engine->Tick();
-    EXPECT_EQ(engine->Timer->interval(), 20) << "never a spinning timer";
+    EXPECT_EQ(Probe(engine).Timer()->interval(), 20) << "never a spinning timer";
 }
 
 TEST_F(EngineTest, TheRealTimerDrivesTheCycle) {
@@ -205,11 +205,12 @@ TEST_F(EngineTest, PassesMadeWhileAnotherProgramReadsReachTheFileAfterwards) {
     }
     EXPECT_LT(slowest, 4 * TAdoChannel::kKeptWaitMs + 200);
     EXPECT_FALSE(engine->Channel->KeptWrites().isEmpty());
-    EXPECT_TRUE(engine->KeptTimer->isActive());
+    EXPECT_TRUE(Probe(engine).KeptTimer()->isActive());
+    Settle();
     EXPECT_TRUE(reported.isEmpty()) << "a short hold is not worth a message";
     other.LetGo();
     engine->FlushProgress();
-    EXPECT_FALSE(engine->KeptTimer->isActive());
+    EXPECT_FALSE(Probe(engine).KeptTimer()->isActive());
     for (int i = 0; i < engine->Words.Count(); ++i) {
         const TWord* w = engine->Words.Object(i);
         EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), w->WordID).toInt(), w->WordRound);
@@ -220,7 +221,7 @@ TEST_F(EngineTest, PassesMadeWhileAnotherProgramReadsReachTheFileAfterwards) {
 TEST_F(EngineTest, WritesStillKeptAtTheEndWaitInAFileForTheNextRun) {
     AddBook(1, {QStringLiteral("a")});
     Start();
-    engine->FinalWaitMs = 30;
+    Probe(engine).FinalWaitMs() = 30;
     const QString pending = engine->PendingProgressPath();
     engine->SetState(rsLoading);
     TOtherProgram other(db.Path());
@@ -248,12 +249,13 @@ TEST_F(EngineTest, AnErrorInATickIsReportedOnceAndPausesTheCycle) {
     engine->SetState(rsLoading);
     engine->Tick(); // scores entry 0 unseen, shows the next word
     view->onUpdate = [] { throw std::runtime_error("display failed"); };
-    for (int i = 0; i < kShowing && engine->Timer->isActive(); ++i) {
+    for (int i = 0; i < kShowing && Probe(engine).Timer()->isActive(); ++i) {
         engine->Tick();
     }
+    Settle();
     EXPECT_EQ(reported, QStringList{QStringLiteral("display failed")});
     EXPECT_EQ(engine->State, rsPaused);
-    EXPECT_FALSE(engine->Timer->isActive()) << "no further tick meets the error again";
+    EXPECT_FALSE(Probe(engine).Timer()->isActive()) << "no further tick meets the error again";
     view->onUpdate = nullptr;
     engine->SetState(rsRunning);
     Ticks(1 + kShowing); // the interrupted answer phase ends, then one whole showing

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "EngineFakes.h"
+#include "ProgramFolder.h"
 #include "SoundPack.h"
-#include "TestDatabase.h"
-#include "engine/ReciteCtrl.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -12,12 +11,10 @@
 
 // A program folder with one learner (id 100, the start settings), an engine on it driven
 // tick by tick with a fake clock, a fake player and a recording view.
-class EngineTest : public ::testing::Test {
+class EngineTest : public TProgramFolderTest {
 protected:
     void SetUp() override {
-        db.AddStartSettings(DefaultUserID);
-        db.AddUser(100, QStringLiteral("甲"), 1);
-        db.AddStartSettings(100);
+        AddLearner();
         QDir(db.Dir()).mkpath(QStringLiteral("temp"));
         QDir(db.Dir()).mkpath(QStringLiteral("mp3"));
     }
@@ -26,15 +23,12 @@ protected:
         engine.reset();
     }
     void Start() {
-        TReciteSetup setup;
-        setup.baseDir = db.Dir();
-        setup.clock = clock.Clock();
-        setup.player = std::make_unique<TFakePlayer>(playerLog);
-        setup.reportError = [this](const QString& text) { reported << text; };
+        TReciteDeps setup = Deps(std::make_unique<TFakePlayer>(playerLog));
         setup.tell = [this](const TMessage& message) { told << message; };
         engine = std::make_unique<TRecite>(nullptr, std::move(setup));
         view = std::make_unique<TRecordingView>(engine.get());
         engine->Window = view.get();
+        Settle();
     }
     // A book with words named `names`, ids 1.., subscribed by learner 100 as its next book.
     void AddBook(int bookID, const QStringList& names) {
@@ -53,6 +47,7 @@ protected:
         for (int i = 0; i < n; ++i) {
             engine->Tick();
         }
+        Settle();
     }
     // Writes a stored recording for a word and returns its plain bytes.
     QByteArray AddRecording(const QString& word, int size = 3000) {
@@ -75,10 +70,12 @@ protected:
             QStringLiteral("select %1 from Recite where WORD_ID = %2").arg(column).arg(wordID));
     }
 
-    TTestDatabase db;
-    TFakeClock clock;
+    // Delivers the reports posted after the current event.
+    static void Settle() { QCoreApplication::sendPostedEvents(); }
+
     std::shared_ptr<QStringList> playerLog = std::make_shared<QStringList>();
     QStringList reported;
+    TScopedHandler<TErrorHandler> errors_{[this](const QString& text) { reported << text; }};
     QList<TMessage> told;
     std::unique_ptr<TRecite> engine;
     std::unique_ptr<TRecordingView> view;

@@ -33,10 +33,11 @@ protected:
             }
             clock.now += 0.014;
             engine->Tick();
-            if (engine->State == rsRunning && engine->AnswerPhase && i % 3 != 1) {
+            if (engine->State == rsRunning && Probe(engine).AnswerPhase() && i % 3 != 1) {
                 engine->MarkKnown();
             }
         }
+        Settle();
         return view->WordPhases();
     }
 

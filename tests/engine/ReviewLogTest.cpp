@@ -20,7 +20,7 @@ protected:
         AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
         Reset();
         Start();
-        ASSERT_TRUE(engine->ReviewLogReady);
+        ASSERT_TRUE(Probe(engine).ReviewLogReady());
     }
     void Reset() {
         db.Exec(QStringLiteral("update Recite set ABILITY = 10, WORD_ROUND = 2, UPDATE_DATE = %1")
@@ -37,13 +37,14 @@ protected:
         engine->CurrentUser()->ReviewMode = review;
         engine->SelectUser(engine->UserIndex);
         engine->SetState(rsLoading);
-        for (engine->WordIndex = 0; engine->Words.Object(engine->WordIndex)->WordID != 1001;
-             ++engine->WordIndex) {
+        for (Probe(engine).WordIndex() = 0;
+             engine->Words.Object(Probe(engine).WordIndex())->WordID != 1001;
+             ++Probe(engine).WordIndex()) {
         }
-        TWord* w = engine->Words.Object(engine->WordIndex);
+        TWord* w = engine->Words.Object(Probe(engine).WordIndex());
         w->Known = known;
         w->ShowCount = 1;
-        engine->ScoreCurrentWord();
+        Probe(engine).ScoreCurrentWord();
     }
     QString LogRows() {
         QStringList rows;
@@ -96,7 +97,7 @@ TEST_F(ReviewLogTest, APassAndItsRowAreKeptTogetherWhileTheFileIsHeld) {
     EXPECT_EQ(db.Count(QStringLiteral("from ReviewLog")), 0);
     EXPECT_EQ(Column(QStringLiteral("ABILITY"), 1001).toInt(), 10);
     // Kept over the end of the program, both come back at the next start.
-    engine->FinalWaitMs = 30;
+    Probe(engine).FinalWaitMs() = 30;
     view.reset();
     engine.reset();
     other.LetGo();
@@ -113,7 +114,7 @@ TEST_F(ReviewLogTest, WhereTheTableCannotBeMadeTheProgramLearnsAndSaysSoOnce) {
     db.Exec(QStringLiteral("drop table ReviewLog"));
     db.Exec(QStringLiteral("create view ReviewLog as select 1 as X"));
     Start();
-    EXPECT_FALSE(engine->ReviewLogReady);
+    EXPECT_FALSE(Probe(engine).ReviewLogReady());
     EXPECT_EQ(reported.size(), 1);
     Pass(false, false);
     EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), 1001).toInt(), 3);

@@ -12,7 +12,7 @@ protected:
         ASSERT_EQ(user->Config.Oblivion, 12);
         engine->SetState(rsLoading);
         word = engine->Words.Object(0);
-        engine->WordIndex = 0;
+        Probe(engine).WordIndex() = 0;
     }
     // A word of ability `ability` last updated `daysAgo` days ago, known at showing `show`;
     // the known word leaves the group, so the new ability is read from its row.
@@ -22,7 +22,7 @@ protected:
         word->ShowCount = show;
         word->Known = true;
         word = nullptr;
-        engine->ScoreCurrentWord();
+        Probe(engine).ScoreCurrentWord();
         return Column(QStringLiteral("ABILITY"), 1001).toInt();
     }
     TUser* user = nullptr;
@@ -82,7 +82,7 @@ TEST_F(ScoringTest, NotKnownOnlyCountsThePass) {
     word->Known = false;
     word->Ability = 4;
     const double date = word->UpdateDate;
-    engine->ScoreCurrentWord();
+    Probe(engine).ScoreCurrentWord();
     EXPECT_EQ(word->Ability, 4);
     EXPECT_EQ(word->UpdateDate, date);
     EXPECT_EQ(word->WordRound, 1);
@@ -94,11 +94,11 @@ TEST_F(ScoringTest, AScoringStartedFromWithinAScoringDoesNothing) {
     int nested = 0;
     view->onReflect = [&] {
         ++nested;
-        engine->ScoreCurrentWord(); // the last word left the group: Finished is reflected
+        Probe(engine).ScoreCurrentWord(); // the last word left the group: Finished is reflected
     };
     Score(10, 5.2, 1);
     EXPECT_EQ(nested, 1);
-    EXPECT_FALSE(engine->Scoring);
+    EXPECT_FALSE(Probe(engine).Scoring());
     EXPECT_EQ(Column(QStringLiteral("WORD_ROUND"), 1001).toInt(), 1);
 }
 

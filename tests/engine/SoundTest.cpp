@@ -54,7 +54,7 @@ TEST_F(EngineTest, EachAnswerIsSpokenFromTheNextPlayFile) {
         }
     }
     EXPECT_EQ(files, (QStringList{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3", "0.mp3", "1.mp3"}));
-    EXPECT_EQ(engine->SoundSlot, 1);
+    EXPECT_EQ(Probe(engine).SoundSlot(), 1);
     EXPECT_EQ(ReadAll(TempFile(0)), b);
     EXPECT_EQ(playerLog->first(), QStringLiteral("init"));
     EXPECT_EQ(playerLog->at(1), QStringLiteral("play ") + TempFile(1));
@@ -129,8 +129,8 @@ TEST_F(UnpackTest, ARecordingRoundTripsByteForByte) {
     EXPECT_EQ(QFileInfo(staging).size(), 8 + 313 * 16) << "5000 bytes are 313 blocks";
     WriteAll(TempFile(3), "old contents that are longer than nothing");
     Start();
-    engine->SoundSlot = 2;
-    engine->PlaySound();
+    Probe(engine).SoundSlot() = 2;
+    Probe(engine).PlaySound();
     EXPECT_EQ(ReadAll(TempFile(3)), mp3);
 }
 

@@ -1,6 +1,6 @@
 #include "AdminOps.h"
 #include "TestDatabase.h"
-#include "model/Business.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <gtest/gtest.h>

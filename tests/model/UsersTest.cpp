@@ -1,7 +1,8 @@
 #include "AdminOps.h"
 #include "TestDatabase.h"
 #include "common/Errors.h"
-#include "model/Business.h"
+#include "model/Prompts.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <gtest/gtest.h>

@@ -20,10 +20,7 @@ class WindowShortcutTest : public PrintFixture {};
 
 TEST_F(WindowShortcutTest, CtrlPOpensThePrintDialog) {
     AddLearner();
-    TReciteSetup setup;
-    setup.baseDir = db.Dir();
-    setup.clock = clock.Clock();
-    TfrmRecite window(std::move(setup),
+    TfrmRecite window(Deps(),
                       TWindowPlatform{std::make_unique<TNoHotkey>(), std::make_unique<TNoClick>()});
     int opened = 0;
     window.SetPrintDialog([&opened, &window](QWidget* owner, TRecite* shown) {

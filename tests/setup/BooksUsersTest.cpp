@@ -201,8 +201,8 @@ protected:
     // 甲 (privileged), 乙 and 丙, with `current` current; books 1 and 2.
     void Arrange(int current) {
         AddLearner(100, QStringLiteral("甲"), 1);
-        AddLearner(101, QStringLiteral("乙"));
-        AddLearner(102, QStringLiteral("丙"));
+        AddLearner(101, QStringLiteral("乙"), 0);
+        AddLearner(102, QStringLiteral("丙"), 0);
         db.AddBook(1, QStringLiteral("b1"), 2, 1);
         db.AddBook(2, QStringLiteral("b2"), 2, 10);
         db.Subscribe(101, 1, 1);
@@ -307,7 +307,7 @@ TEST_F(UsersTest, DeletingAUserBeforeTheCurrentOneKeepsTheCurrentOne) {
 }
 
 TEST_F(UsersTest, TheLastLearnerIsNotDeletedWithoutAPrivilegedOne) {
-    AddLearner(100, QStringLiteral("甲"));
+    AddLearner(100, QStringLiteral("甲"), 0);
     Start();
     Open();
     answers = {TMsgResult::Ok};

@@ -24,8 +24,8 @@ protected:
     // Learners 甲 (privileged), 乙 and 丙 with the start settings.
     void ThreeLearners() {
         AddLearner(100, QStringLiteral("甲"), 1);
-        AddLearner(101, QStringLiteral("乙"));
-        AddLearner(102, QStringLiteral("丙"));
+        AddLearner(101, QStringLiteral("乙"), 0);
+        AddLearner(102, QStringLiteral("丙"), 0);
     }
     void Choose(int index) {
         auto* box = Find<QComboBox>("cboUser");
@@ -66,7 +66,7 @@ TEST_F(SetupDialogTest, OpensOnTheCurrentUserInAFixedCentredDialog) {
 }
 
 TEST_F(SetupDialogTest, EverySettingIsLoadedShownAndStoredAgain) {
-    AddLearner(100, QStringLiteral("甲"));
+    AddLearner(100, QStringLiteral("甲"), 0);
     // SEQUENCE -> a value that is not the start value, within the controls' ranges.
     std::map<int, int> values = {
         {1, 33}, {2, 24},  {3, 9},         {4, 4},         {5, 1234}, {6, 700}, {7, 2},
@@ -131,7 +131,7 @@ TEST_F(SetupDialogTest, TimingBoxesShowTheProductsWithoutSeparators) {
 }
 
 TEST_F(SetupDialogTest, PassScoreBoundsFollowTheArrowsButNeverMoveAScoreByThemselves) {
-    AddLearner(100, QStringLiteral("甲"));
+    AddLearner(100, QStringLiteral("甲"), 0);
     db.SetSetting(100, 3, 6);
     db.SetSetting(100, 4, 5);
     Start();
@@ -149,7 +149,7 @@ TEST_F(SetupDialogTest, PassScoreBoundsFollowTheArrowsButNeverMoveAScoreByThemse
     EXPECT_EQ(Arrows("udThirdNum")->Max(), 3);
 
     // Another learner's scores load with the table's bounds, untouched by these arrows.
-    AddLearner(101, QStringLiteral("乙"));
+    AddLearner(101, QStringLiteral("乙"), 0);
     db.SetSetting(101, 3, 20);
     db.SetSetting(101, 4, 15);
     db.SetSetting(101, 13, 10);
@@ -178,7 +178,7 @@ TEST_F(SetupDialogTest, ReviewDateCaptions) {
     for (const auto& [day, caption] : captions) {
         EXPECT_EQ(TfrmSetup::DayCaption(day), caption);
     }
-    AddLearner(100, QStringLiteral("甲"));
+    AddLearner(100, QStringLiteral("甲"), 0);
     Start();
     Open();
     ClickArrow("udStart", -1);
@@ -236,7 +236,7 @@ TEST_F(SetupDialogTest, SaveAsDefaultRewritesTheDefaultsOnlyAndCloses) {
 }
 
 TEST_F(SetupDialogTest, ColourSwatchesAskTheColourDialog) {
-    AddLearner(100, QStringLiteral("甲"));
+    AddLearner(100, QStringLiteral("甲"), 0);
     Start();
     Open();
     auto* font = Find<TColorSwatch>("lblFontColor");
@@ -253,7 +253,7 @@ TEST_F(SetupDialogTest, ColourSwatchesAskTheColourDialog) {
 }
 
 TEST_F(SetupDialogTest, EnterConfirmsUnlessAButtonHasTheFocusAndEscapeCancels) {
-    AddLearner(100, QStringLiteral("甲"));
+    AddLearner(100, QStringLiteral("甲"), 0);
     Start();
     Open();
     auto* wordNum = Find<QLineEdit>("txtWordNum");
@@ -293,7 +293,7 @@ TEST_F(SetupDialogTest, TheEngineFollowsTheStoredSettings) {
     Click("btnSavetoDefault"); // stores without selecting a user: the cycle runs on
     ASSERT_EQ(engine->State, rsRunning);
     engine->Tick();
-    EXPECT_EQ(engine->Timer->interval(), 1000);            // at the next tick
+    EXPECT_EQ(Probe(engine).Timer()->interval(), 1000);    // at the next tick
     EXPECT_EQ(engine->CurrentUser()->Config.FontSize, 30); // what the next display reads
 
     Open();
@@ -302,7 +302,7 @@ TEST_F(SetupDialogTest, TheEngineFollowsTheStoredSettings) {
     EXPECT_EQ(engine->State, rsIdle);
     engine->SetState(rsLoading);
     engine->Tick();
-    EXPECT_EQ(engine->Timer->interval(), 800);
+    EXPECT_EQ(Probe(engine).Timer()->interval(), 800);
 }
 
 } // namespace

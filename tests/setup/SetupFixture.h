@@ -1,8 +1,6 @@
 #pragma once
 
-#include "EngineFakes.h"
-#include "TestDatabase.h"
-#include "model/Prompts.h"
+#include "ProgramFolder.h"
 #include "setup/Setupfrm.h"
 #include "setup/UpdownEdit.h"
 #include "widgets/UpDown.h"
@@ -24,35 +22,15 @@
 // them, an engine on it, and the settings dialog shown on the offscreen platform. Every
 // message box is recorded and answered from a queue (Cancel when it runs dry); the colour
 // and user dialogs are answered through their seams.
-class SetupTest : public ::testing::Test {
+class SetupTest : public TProgramFolderTest {
 protected:
-    void SetUp() override {
-        db.AddStartSettings(DefaultUserID);
-        previous_ = SetMessageHandler([this](const TMessage& m) {
-            messages.push_back(m);
-            if (answers.empty()) {
-                return TMsgResult::Cancel;
-            }
-            const TMsgResult answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-    }
     void TearDown() override {
         form.reset();
         engine.reset();
-        SetMessageHandler(previous_);
-    }
-    void AddLearner(int id, const QString& name, int isPower = 0) {
-        db.AddUser(id, name, isPower);
-        db.AddStartSettings(id);
     }
     // The engine on the arranged database, with `current` as its current user.
     void Start(int current = 0) {
-        TReciteSetup setup;
-        setup.baseDir = db.Dir();
-        setup.clock = clock.Clock();
-        engine = std::make_unique<TRecite>(nullptr, std::move(setup));
+        engine = std::make_unique<TRecite>(nullptr, Deps());
         engine->SelectUser(current);
     }
     // The dialog as the tray command opens it, shown without a modal loop.
@@ -117,8 +95,6 @@ protected:
         return texts;
     }
 
-    TTestDatabase db;
-    TFakeClock clock;
     std::unique_ptr<TRecite> engine;
     std::unique_ptr<TfrmSetup> form;
     std::vector<TMessage> messages;
@@ -127,7 +103,13 @@ protected:
     QColor pickedColor;
     std::vector<TUserEntries> offeredEntries;
     std::optional<TUserEntries> userAnswer;
-
-private:
-    TMessageHandler previous_;
+    TScopedHandler<TMessageHandler> messages_{[this](const TMessage& m) {
+        messages.push_back(m);
+        if (answers.empty()) {
+            return TMsgResult::Cancel;
+        }
+        const TMsgResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }};
 };

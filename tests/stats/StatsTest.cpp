@@ -3,7 +3,7 @@
 #include "stats/LogExport.h"
 #include "stats/Statistics.h"
 
-#include "model/Business.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "TestDatabase.h"
 
 #include "AdminOps.h"
-#include "model/Business.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "TestDatabase.h"
 #include "engine/EngineErrors.h"
 #include "engine/Sound.h"
-#include "model/Business.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <QDir>

@@ -78,13 +78,13 @@ TEST(EncipherBytes, KeyTextRuleMatchesTheDecipheringSide) {
 
 TEST(EncipherBytes, FiveByteContentGivesFiveBytesFromAFileAndSixteenFromHex) {
     TTempDir dir;
-    WriteBytes(dir.File("6.mp3"), EncipherBytes(Bytes("hello"), AudioKey, 0));
-    DecipherFile(dir.File("6.mp3"), dir.File("1.mp3"), AudioKey, 0);
+    WriteBytes(dir.File("6.mp3"), EncipherBytes(Bytes("hello"), kAudioKey, 0));
+    DecipherFile(dir.File("6.mp3"), dir.File("1.mp3"), kAudioKey, 0);
     EXPECT_EQ(ReadBytes(dir.File("1.mp3")), Bytes("hello"));
 
     std::vector<uint8_t> padded = Bytes("hello");
     padded.resize(16, 0);
-    EXPECT_EQ(DecipherHexText(EncipherToHexText("hello", AudioKey, 0), AudioKey, 0), padded);
+    EXPECT_EQ(DecipherHexText(EncipherToHexText("hello", kAudioKey, 0), kAudioKey, 0), padded);
 }
 
 TEST(PackSound, RecordingSurvivesPackingInflatingAndDeciphering) {
@@ -103,7 +103,7 @@ TEST(PackSound, RecordingSurvivesPackingInflatingAndDeciphering) {
 
     TTempDir dir;
     WriteBytes(dir.File("6.mp3"), inflated);
-    DecipherFile(dir.File("6.mp3"), dir.File("1.mp3"), AudioKey, AESKeySize128);
+    DecipherFile(dir.File("6.mp3"), dir.File("1.mp3"), kAudioKey, AESKeySize128);
     EXPECT_EQ(ReadBytes(dir.File("1.mp3")), mp3);
 }
 

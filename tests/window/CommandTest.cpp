@@ -38,14 +38,14 @@ TEST_F(CommandTest, EnterSpaceAndEscapeDriveTheCycle) {
     Ticks(1);
     Key(Qt::Key_Space, Qt::ControlModifier);
     EXPECT_EQ(State(), rsPaused);
-    EXPECT_FALSE(Engine()->Timer->isActive());
+    EXPECT_FALSE(Probe(Engine()).Timer()->isActive());
     Key(Qt::Key_Space, Qt::ShiftModifier);
     EXPECT_EQ(State(), rsRunning);
     Ticks(1); // the interrupted word phase ends at once
     EXPECT_EQ(TransLabel(), QStringLiteral("trans of a"));
     Key(Qt::Key_Enter); // the keypad's Enter marks known too
     EXPECT_TRUE(Known(QStringLiteral("a")));
-    EXPECT_EQ(Engine()->Timer->interval(), 20);
+    EXPECT_EQ(Probe(Engine()).Timer()->interval(), 20);
     Ticks(1);
     EXPECT_EQ(std::tuple(Engine()->Words.Count(), WordLabel()), std::tuple(1, QStringLiteral("b")));
     Key(Qt::Key_Space);
@@ -83,7 +83,7 @@ TEST_F(CommandTest, F2CyclesTheLearnersAndMTogglesTheMode) {
     for (int i = 0; i < 3; ++i) {
         Key(Qt::Key_Return);
         Key(Qt::Key_F2); // stops the running cycle
-        EXPECT_EQ(std::tuple(State(), Engine()->Timer->isActive()),
+        EXPECT_EQ(std::tuple(State(), Probe(Engine()).Timer()->isActive()),
                   std::tuple(std::uint8_t(rsIdle), false));
         EXPECT_EQ(WordLabel(), User()->Name + QStringLiteral("(生词)"));
         seen << User()->Name;

@@ -38,7 +38,7 @@ TEST_F(DisplayTest, StatusLineWordAnswerPauseAndEnd) {
     EXPECT_EQ(TransLabel(), QString());
 
     User()->Config.WordNum = 1; // as if the group had been a full one
-    Engine()->Exhausted = false;
+    Probe(Engine()).Exhausted() = false;
     form->RefreshView();
     EXPECT_EQ(WordLabel(), QStringLiteral("下1个字？"));
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "EngineFakes.h"
-#include "TestDatabase.h"
-#include "model/Prompts.h"
+#include "ProgramFolder.h"
 #include "window/Recitefrm.h"
 
 #include <QCoreApplication>
@@ -35,20 +33,9 @@ struct TFakeClick : ISynthClick {
 
 // A program folder with the start settings, a word window on it with fake platform pieces,
 // the engine driven tick by tick and every error report collected.
-class WindowTest : public ::testing::Test {
+class WindowTest : public TProgramFolderTest {
 protected:
-    void SetUp() override {
-        db.AddStartSettings(DefaultUserID);
-        previousError_ = SetErrorHandler([this](const QString& text) { reported << text; });
-    }
-    void TearDown() override {
-        form.reset();
-        SetErrorHandler(previousError_);
-    }
-    void AddLearner(int id, const QString& name) {
-        db.AddUser(id, name, 1);
-        db.AddStartSettings(id);
-    }
+    void TearDown() override { form.reset(); }
     // A book of the words `names`, subscribed by learner 100.
     void AddBook(const QStringList& names, const QString& transPrefix = "trans of ") {
         db.Exec(QStringLiteral("insert into BookStore values (1, 'book')"));
@@ -61,11 +48,7 @@ protected:
         db.Subscribe(100, 1, 1);
     }
     void Create() {
-        TReciteSetup setup;
-        setup.baseDir = db.Dir();
-        setup.clock = clock.Clock();
-        setup.player = std::make_unique<TFakePlayer>(std::make_shared<QStringList>());
-        setup.reportError = [this](const QString& text) { reported << text; };
+        TReciteDeps setup = Deps(std::make_unique<TFakePlayer>(std::make_shared<QStringList>()));
         auto hotkey = std::make_unique<TFakeHotkey>();
         hotkey->log = hotkeyLog;
         hotkeyPressed = hotkey->pressed;
@@ -113,16 +96,12 @@ protected:
         ASSERT_TRUE(image.save(PicturePathOf(word), "JPEG"));
     }
 
-    TTestDatabase db;
-    TFakeClock clock;
     std::shared_ptr<QStringList> hotkeyLog = std::make_shared<QStringList>();
     std::shared_ptr<QList<QPoint>> clicks = std::make_shared<QList<QPoint>>();
     std::shared_ptr<std::function<void()>> hotkeyPressed;
     QStringList reported;
+    TScopedHandler<TErrorHandler> errors_{[this](const QString& text) { reported << text; }};
     std::unique_ptr<TfrmRecite> form;
-
-private:
-    TErrorHandler previousError_;
 };
 
 // Ticks of one full showing with the start settings: 4 alone, 3 with the translation.

@@ -74,23 +74,23 @@ std::string EncipherToHexText(std::string_view plainText, std::string_view keyTe
 }
 
 std::vector<uint8_t> PackSound(std::span<const uint8_t> mp3) {
-    const std::vector<uint8_t> enciphered = EncipherBytes(mp3, AudioKey, AESKeySize128);
+    const std::vector<uint8_t> enciphered = EncipherBytes(mp3, kAudioKey, kAudioKeySize);
     // The stored length is a signed 32-bit number.
     if (enciphered.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
         throw std::length_error("recording too large for a stored sound file");
     }
     uLongf packedSize = compressBound(static_cast<uLong>(enciphered.size()));
-    std::vector<uint8_t> out(4 + packedSize);
+    std::vector<uint8_t> out(kSoundLengthBytes + packedSize);
     const auto length = static_cast<uint32_t>(enciphered.size());
-    for (std::size_t i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < kSoundLengthBytes; ++i) {
         out[i] = static_cast<uint8_t>(length >> (8 * i));
     }
-    const int result = compress2(out.data() + 4, &packedSize, enciphered.data(),
+    const int result = compress2(out.data() + kSoundLengthBytes, &packedSize, enciphered.data(),
                                  static_cast<uLong>(enciphered.size()), Z_BEST_COMPRESSION);
     if (result != Z_OK) {
         throw std::runtime_error("zlib compress2 failed with code " + std::to_string(result));
     }
-    out.resize(4 + packedSize);
+    out.resize(kSoundLengthBytes + packedSize);
     return out;
 }
 

@@ -7,15 +7,13 @@
 
 #include "AESEncrypt.h"
 #include "cipher/AES.h"
+#include "cipher/SoundFormat.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The key text under which the stored sound files are enciphered (128-bit key).
-inline constexpr std::string_view AudioKey = "5309172846620194";
 
 // The enciphered form of `plain` under the key formed from keyText (zero-filled or cut, as the
 // deciphering side forms it). Throws std::invalid_argument for a key size other than 0, 1, 2.
@@ -27,7 +25,7 @@ std::string EncipherToHexText(std::span<const uint8_t> plain, std::string_view k
                               int keySize);
 std::string EncipherToHexText(std::string_view plainText, std::string_view keyText, int keySize);
 
-// The bytes of a stored sound file holding `mp3`, enciphered under AudioKey.
+// The bytes of a stored sound file holding `mp3`, enciphered under kAudioKey.
 std::vector<uint8_t> PackSound(std::span<const uint8_t> mp3);
 
 // PackSound from one file to another (replaced if it exists). Throws EFileError when the

@@ -1,7 +1,7 @@
 #include "AdminOps.h"
 
 #include "common/Errors.h"
-#include "model/Business.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <QCoreApplication>

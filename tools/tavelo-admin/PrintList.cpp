@@ -2,7 +2,7 @@
 
 #include "AdminOps.h"
 #include "backup/platform/Files.h"
-#include "model/Business.h"
+#include "model/User.h"
 #include "report/ReportDM.h"
 #include "report/ReportPainter.h"
 #include "store/Channels.h"

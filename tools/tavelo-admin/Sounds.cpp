@@ -2,7 +2,7 @@
 
 #include "SoundPack.h"
 #include "common/Errors.h"
-#include "model/Business.h"
+#include "model/User.h"
 #include "store/Channels.h"
 
 #include <QDir>

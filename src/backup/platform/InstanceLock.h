@@ -2,8 +2,12 @@
 
 #include <QString>
 
-// The single-instance marker "Tavelo". Held from a successful Acquire for the life of the
-// process; the system releases it however the process ends.
+// The name of the program's single-instance marker, which start-up, the restore and the
+// import of an Access database share.
+inline const char kInstanceName[] = "Tavelo";
+
+// A single-instance marker such as kInstanceName. Held from a successful Acquire for the life of
+// the process; the system releases it however the process ends.
 class TInstanceLock {
 public:
     TInstanceLock() = default;
