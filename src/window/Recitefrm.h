@@ -43,9 +43,6 @@ public:
     TfrmRecite& operator=(const TfrmRecite&) = delete;
 
     TRecite* Engine() const { return engine_; }
-    TfrmDesktop* Backdrop() const { return backdrop_.get(); }
-    QMenu* Menu() const { return pmuWord; }
-    TTrayNotifyIcon* Tray() const { return tray_; }
 
     // The path of the picture on display; empty when none is shown.
     QString PicturePath;

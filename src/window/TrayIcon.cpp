@@ -16,6 +16,7 @@ TTrayNotifyIcon::TTrayNotifyIcon(QObject* owner, const QIcon& icon, const QStrin
     icon_->setObjectName(QStringLiteral("TrayNotifyIcon1"));
     icon_->setToolTip(tip.left(kMaxTip));
     icon_->setContextMenu(menu);
+    clickTimer_->setObjectName(QStringLiteral("tmTrayClick"));
     clickTimer_->setSingleShot(true);
     connect(clickTimer_, &QTimer::timeout, this, [this] {
         if (onClick_) {
@@ -46,8 +47,4 @@ void TTrayNotifyIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
     default:
         break;
     }
-}
-
-bool TTrayNotifyIcon::ClickPending() const {
-    return clickTimer_->isActive();
 }

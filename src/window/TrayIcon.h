@@ -21,7 +21,6 @@ public:
     void SetVisible(bool visible);
     // Fed by the icon's activated signal.
     void Activated(QSystemTrayIcon::ActivationReason reason);
-    bool ClickPending() const;
 
 private:
     QSystemTrayIcon* icon_;

@@ -1,4 +1,5 @@
 #include "app/AutoBackup.h"
+#include "ScopedHandler.h"
 #include "TestDatabase.h"
 #include "model/Prompts.h"
 #include "store/Channels.h"
@@ -22,14 +23,7 @@ protected:
             static QCoreApplication app(argc, argv);
         }
     }
-    void SetUp() override {
-        db.AddUser(100, QStringLiteral("甲"));
-        previous = SetMessageHandler([this](const TMessage& m) {
-            shown << m;
-            return TMsgResult::Ok;
-        });
-    }
-    void TearDown() override { SetMessageHandler(previous); }
+    void SetUp() override { db.AddUser(100, QStringLiteral("甲")); }
 
     // Lets the copy finish and its outcome arrive on this (the GUI) thread.
     static bool WaitIdle(const TAutoBackup& b) {
@@ -58,7 +52,10 @@ protected:
     TTestDatabase db;
     double now = DayNumberFromDateTime(QDateTime(QDate(2026, 4, 1), QTime(7, 30)));
     QList<TMessage> shown;
-    TMessageHandler previous;
+    TScopedHandler<TMessageHandler> prompts{[this](const TMessage& m) {
+        shown << m;
+        return TMsgResult::Ok;
+    }};
 };
 
 TEST_F(AutoBackupTest, OneCopyAtStartAndOneOnEachNewDay) {

@@ -1,4 +1,5 @@
 #include "AdminOps.h"
+#include "ScopedHandler.h"
 #include "TestDatabase.h"
 #include "common/Errors.h"
 #include "model/Prompts.h"
@@ -222,11 +223,11 @@ TEST_F(BooksTest, RandomNumbersOnlyAfterTheLearnerAgrees) {
     QList<TMessage> asked;
     QList<bool> busy;
     TMsgResult answer = TMsgResult::Cancel;
-    SetMessageHandler([&](const TMessage& m) {
+    const TScopedHandler<TMessageHandler> prompts([&](const TMessage& m) {
         asked << m;
         return answer;
     });
-    SetBusyHandler([&](bool b) { busy << b; });
+    const TScopedHandler<TBusyHandler> cursor([&](bool b) { busy << b; });
     u->CreateRandomNumbers(u->SelectedBooks.Object(0));
     ASSERT_EQ(asked.size(), 1);
     EXPECT_EQ(asked[0].caption, QStringLiteral("提醒"));
@@ -246,8 +247,6 @@ TEST_F(BooksTest, RandomNumbersOnlyAfterTheLearnerAgrees) {
             .toInt(),
         200);
     EXPECT_EQ(db.Count(QStringLiteral("from Recite where BOOK_ID = 1 and RANDOM_NUM <> 0")), 0);
-    SetMessageHandler(nullptr);
-    SetBusyHandler(nullptr);
 }
 
 TEST_F(BooksTest, RandomNumbersThatCannotBeWrittenLeaveTheBookAndRestoreTheCursor) {
@@ -256,13 +255,11 @@ TEST_F(BooksTest, RandomNumbersThatCannotBeWrittenLeaveTheBookAndRestoreTheCurso
         QStringLiteral("create trigger NoRandom before update on Recite when new.RANDOM_NUM >= 0 "
                        "begin select raise(abort, 'refused'); end"));
     QList<bool> busy;
-    SetMessageHandler([](const TMessage&) { return TMsgResult::Ok; });
-    SetBusyHandler([&](bool b) { busy << b; });
+    const TScopedHandler<TMessageHandler> prompts([](const TMessage&) { return TMsgResult::Ok; });
+    const TScopedHandler<TBusyHandler> cursor([&](bool b) { busy << b; });
     EXPECT_THROW(u->CreateRandomNumbers(u->SelectedBooks.Object(0)), EDatabaseError);
     EXPECT_EQ(busy, (QList<bool>{true, false}));
     EXPECT_FALSE(ch.InTransaction());
-    SetMessageHandler(nullptr);
-    SetBusyHandler(nullptr);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The report module and its data set: values, page numbers, data set rules, and what a
 // print run restores.
 #include "PrintFixture.h"
+#include "ScopedHandler.h"
 #include "report/ReportDM.h"
 
 #include <QRegularExpression>
@@ -134,7 +135,7 @@ TEST(ReportModule, TranslationLeftOutWhenNotPrinted) {
 
 TEST(ReportModule, PrintDataSetRestoresPositionAndCursorAlsoWhenThePreviewFails) {
     QList<int> busy;
-    const TBusyHandler previous = SetBusyHandler([&busy](bool on) { busy << (on ? 1 : 0); });
+    const TScopedHandler<TBusyHandler> cursor([&busy](bool on) { busy << (on ? 1 : 0); });
     TReportDataSet data;
     for (int i = 0; i < 5; ++i) {
         data.Append(QStringLiteral("w%1").arg(i), QString(), QString());
@@ -152,7 +153,6 @@ TEST(ReportModule, PrintDataSetRestoresPositionAndCursorAlsoWhenThePreviewFails)
     EXPECT_THROW(report.PrintDataSet(data), EReportError);
     EXPECT_EQ(data.RecNo(), 3);
     EXPECT_EQ(busy, QList<int>({1, 0, 1, 0}));
-    SetBusyHandler(previous);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // Ctrl+P on the word window opens the print dialog; the tray item stays hidden.
+#include "Named.h"
 #include "PrintFixture.h"
 #include "window/Recitefrm.h"
 
@@ -36,7 +37,8 @@ TEST_F(WindowShortcutTest, CtrlPOpensThePrintDialog) {
     QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(opened, 1);
     EXPECT_TRUE(window.isVisible()); // the word window is not hidden
-    QAction* item = window.Menu()->findChild<QAction*>(QStringLiteral("mmiOut"));
+    QAction* item = Named<QMenu>(&window, QStringLiteral("pmuWord"))
+                        ->findChild<QAction*>(QStringLiteral("mmiOut"));
     ASSERT_NE(item, nullptr);
     EXPECT_FALSE(item->isVisible());
     window.close();

@@ -1,3 +1,4 @@
+#include "ScopedHandler.h"
 #include "SetupFixture.h"
 
 #include "OtherProgram.h"
@@ -182,7 +183,7 @@ TEST_F(BooksTest, RandomCodesAreMadeAfterTheQuestion) {
     Start();
     Open();
     QList<bool> busy;
-    const TBusyHandler before = SetBusyHandler([&](bool on) { busy << on; });
+    const TScopedHandler<TBusyHandler> cursor([&](bool on) { busy << on; });
     List("lstSelected")->setCurrentRow(0);
     Click("btnCreateRandom"); // answered Cancel
     ASSERT_EQ(messages.size(), 1u);
@@ -193,7 +194,6 @@ TEST_F(BooksTest, RandomCodesAreMadeAfterTheQuestion) {
     EXPECT_GT(db.Count(QStringLiteral("from Recite where RANDOM_NUM <> 0")), 50);
     EXPECT_EQ(db.Count(QStringLiteral("from Recite where RANDOM_NUM < 0 or RANDOM_NUM > 9999")), 0);
     EXPECT_EQ(busy, (QList<bool>{true, false}));
-    SetBusyHandler(before);
 }
 
 class UsersTest : public SetupTest {

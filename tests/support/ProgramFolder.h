@@ -2,6 +2,7 @@
 
 #include "EngineFakes.h"
 #include "ReciteProbe.h"
+#include "ScopedHandler.h"
 #include "TestDatabase.h"
 #include "engine/ReciteCtrl.h"
 #include "model/Prompts.h"
@@ -10,31 +11,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
-
-namespace prompt_seams {
-inline TMessageHandler Set(TMessageHandler h) {
-    return SetMessageHandler(std::move(h));
-}
-inline TErrorHandler Set(TErrorHandler h) {
-    return SetErrorHandler(std::move(h));
-}
-inline TBusyHandler Set(TBusyHandler h) {
-    return SetBusyHandler(std::move(h));
-}
-} // namespace prompt_seams
-
-// Installs a message, error or busy handler for its lifetime and then puts back the one
-// that was there before.
-template <typename Handler> class TScopedHandler {
-public:
-    explicit TScopedHandler(Handler handler) : previous_(prompt_seams::Set(std::move(handler))) {}
-    ~TScopedHandler() { prompt_seams::Set(std::move(previous_)); }
-    TScopedHandler(const TScopedHandler&) = delete;
-    TScopedHandler& operator=(const TScopedHandler&) = delete;
-
-private:
-    Handler previous_;
-};
 
 // A program folder with a fresh database holding the start settings, a fake clock, and
 // what an engine on that folder is given.

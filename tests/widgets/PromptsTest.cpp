@@ -1,4 +1,5 @@
 #include "model/Prompts.h"
+#include "ScopedHandler.h"
 #include "widgets/WidgetPrompts.h"
 
 #include <QApplication>
@@ -12,15 +13,7 @@ namespace {
 // The real boxes, answered from a timer that runs inside their modal loop.
 class PromptsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = {SetMessageHandler(nullptr), SetErrorHandler(nullptr), SetBusyHandler(nullptr)};
-        InstallWidgetPrompts();
-    }
-    void TearDown() override {
-        SetMessageHandler(std::get<0>(saved_));
-        SetErrorHandler(std::get<1>(saved_));
-        SetBusyHandler(std::get<2>(saved_));
-    }
+    void SetUp() override { InstallWidgetPrompts(); }
     static int OpenBoxes() {
         int n = 0;
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -35,7 +28,10 @@ protected:
             answer(box);
         });
     }
-    std::tuple<TMessageHandler, TErrorHandler, TBusyHandler> saved_;
+    // Whatever the boxes installed is taken back after each test.
+    TScopedHandler<TMessageHandler> messages_{nullptr};
+    TScopedHandler<TErrorHandler> errors_{nullptr};
+    TScopedHandler<TBusyHandler> cursor_{nullptr};
 };
 
 TEST_F(PromptsTest, BoxesShowTheirTextAndAnswerWithTheButtonPressed) {

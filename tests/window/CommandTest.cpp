@@ -186,8 +186,8 @@ TEST_F(CommandTest, WithoutANotificationAreaTheMenuKeyOpensTheMenu) {
                                                 std::tuple(Qt::Key_F10, Qt::NoModifier, false),
                                                 std::tuple(Qt::Key_F10, Qt::ShiftModifier, true)}) {
         Key(key, modifiers);
-        EXPECT_EQ(form->Menu()->isVisible(), opens) << key;
-        form->Menu()->hide();
+        EXPECT_EQ(Menu()->isVisible(), opens) << key;
+        Menu()->hide();
     }
 }
 

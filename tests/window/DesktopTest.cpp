@@ -21,12 +21,12 @@ protected:
         QCoreApplication::sendEvent(form.get(), &message);
         return message.Result;
     }
-    bool BackdropShown() const { return form->Backdrop()->isVisible(); }
+    bool BackdropShown() const { return Backdrop()->isVisible(); }
 };
 
 TEST_F(DesktopTest, BackdropCoversTheScreenInTheLearnersColourAndAClickHidesBoth) {
     Start(1);
-    TfrmDesktop* backdrop = form->Backdrop();
+    TfrmDesktop* backdrop = Backdrop();
     EXPECT_TRUE(BackdropShown());
     EXPECT_EQ(backdrop->palette().color(QPalette::Window), QColor(255, 0, 0));
     EXPECT_EQ(backdrop->geometry(), form->screen()->geometry());

@@ -77,7 +77,7 @@ TEST_F(DisplayTest, WithoutALearnerEveryCommandIsHarmless) {
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(WordLabel(), QString());
     form->show();
-    EXPECT_FALSE(form->Backdrop()->isVisible());
+    EXPECT_FALSE(Backdrop()->isVisible());
 }
 
 } // namespace

@@ -39,8 +39,8 @@ TEST_F(LayoutTest, CreationBuildsTheRoundedWindowAndItsPieces) {
     }
 
     EXPECT_EQ(Engine()->Window, form.get());
-    EXPECT_TRUE(form->Tray()->Icon()->isVisible());
-    EXPECT_FALSE(form->Backdrop()->isVisible());
+    EXPECT_TRUE(TrayIcon()->isVisible());
+    EXPECT_FALSE(Backdrop()->isVisible());
     EXPECT_TRUE(QFileInfo(QDir(db.Dir()).filePath(QStringLiteral("temp"))).isDir());
     EXPECT_EQ(*hotkeyLog, QStringList{QStringLiteral("claim")});
     form.reset();

@@ -32,7 +32,7 @@ TEST_F(WindowTest, StatisticsShowTheDaysPassesAndSwitchLearner) {
     window->ShowUser(1);
     EXPECT_EQ(window->lblToday->text(),
               QStringLiteral("今天：背记 0 次，认识 0 次，新词 0 个，用时 0 分钟"));
-    form->Menu()->findChild<QAction*>(QStringLiteral("mmiStats"))->trigger();
+    Menu()->findChild<QAction*>(QStringLiteral("mmiStats"))->trigger();
     EXPECT_EQ(form->findChildren<QWidget*>(QStringLiteral("frmStats")).size(), 1)
         << "the open window is brought up";
     EXPECT_EQ(window->cboUser->currentText(), QStringLiteral("甲"));

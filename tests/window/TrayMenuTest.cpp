@@ -23,14 +23,14 @@ namespace {
 class TrayMenuTest : public WindowTest {
 protected:
     QAction* Item(const char* name) const {
-        return form->Menu()->findChild<QAction*>(QString::fromLatin1(name));
+        return Menu()->findChild<QAction*>(QString::fromLatin1(name));
     }
 };
 
 TEST_F(TrayMenuTest, MenuItemsAndWhatTheyDo) {
     CreateWithWords({QStringLiteral("a")});
     QStringList layout;
-    for (const QAction* a : form->Menu()->actions()) {
+    for (const QAction* a : Menu()->actions()) {
         layout << (a->isSeparator() ? QStringLiteral("-")
                                     : QStringLiteral("%1=%2%3").arg(a->objectName(), a->text(),
                                                                     a->isVisible() ? "" : "!"));
@@ -38,9 +38,9 @@ TEST_F(TrayMenuTest, MenuItemsAndWhatTheyDo) {
     EXPECT_EQ(layout, (QStringList{"mmiStart=背词", "-", "mmiSetup=设置", "mmiStats=学习统计",
                                    "mmiOut=打印!", "-", "mmiWebsite=网站", "-", "mmiClose=退出"}));
     EXPECT_FALSE(Item("mmiSetup")->isEnabled()); // until a setup dialog is given
-    QSystemTrayIcon* icon = form->Tray()->Icon();
+    QSystemTrayIcon* icon = TrayIcon();
     EXPECT_EQ(std::tuple(icon->objectName(), icon->toolTip(), icon->contextMenu()),
-              std::tuple(QStringLiteral("TrayNotifyIcon1"), QStringLiteral("背词"), form->Menu()));
+              std::tuple(QStringLiteral("TrayNotifyIcon1"), QStringLiteral("背词"), Menu()));
     EXPECT_FALSE(icon->icon().pixmap(16, 16).isNull());
 
     Key(Qt::Key_Return);
@@ -76,7 +76,7 @@ TEST_F(TrayMenuTest, SingleClickShowsAfterTheDoubleClickTimeADoubleClickNothing)
     const int savedInterval = QApplication::doubleClickInterval();
     QApplication::setDoubleClickInterval(80);
     CreateWithWords({QStringLiteral("a")});
-    QSystemTrayIcon* icon = form->Tray()->Icon();
+    QSystemTrayIcon* icon = TrayIcon();
     form->hide();
     emit icon->activated(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(form->isVisible()); // a second click may still follow
@@ -90,7 +90,7 @@ TEST_F(TrayMenuTest, SingleClickShowsAfterTheDoubleClickTimeADoubleClickNothing)
         for (auto reason : series) {
             emit icon->activated(reason);
         }
-        EXPECT_FALSE(form->Tray()->ClickPending());
+        EXPECT_FALSE(TrayClickPending());
         QTest::qWait(200);
         EXPECT_FALSE(form->isVisible());
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "Named.h"
 #include "ProgramFolder.h"
+#include "window/Desktopfrm.h"
 #include "window/Recitefrm.h"
 
 #include <QCoreApplication>
@@ -8,6 +10,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -36,6 +40,17 @@ struct TFakeClick : ISynthClick {
 class WindowTest : public TProgramFolderTest {
 protected:
     void TearDown() override { form.reset(); }
+    // The window's parts, found as a learner's tools would: by their control names.
+    QMenu* Menu() const { return Named<QMenu>(form.get(), QStringLiteral("pmuWord")); }
+    TfrmDesktop* Backdrop() const {
+        return TopLevelNamed<TfrmDesktop>(QStringLiteral("frmDesktop"));
+    }
+    QSystemTrayIcon* TrayIcon() const {
+        return Named<QSystemTrayIcon>(form.get(), QStringLiteral("TrayNotifyIcon1"));
+    }
+    bool TrayClickPending() const {
+        return Named<QTimer>(form.get(), QStringLiteral("tmTrayClick"))->isActive();
+    }
     // A book of the words `names`, subscribed by learner 100.
     void AddBook(const QStringList& names, const QString& transPrefix = "trans of ") {
         db.Exec(QStringLiteral("insert into BookStore values (1, 'book')"));

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <QWidget>
+
+// What a window made, found by the control name it gave it (its objectName); dynamic_cast, so
+// classes without their own meta-object are found too.
+template <typename T> T* Named(const QObject* root, const QString& name) {
+    for (QObject* object : root->findChildren<QObject*>(name)) {
+        if (T* found = dynamic_cast<T*>(object)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+// A top-level window of ours by its control name (windows owned without a Qt parent).
+template <typename T> T* TopLevelNamed(const QString& name) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == name) {
+            if (T* found = dynamic_cast<T*>(widget)) {
+                return found;
+            }
+        }
+    }
+    return nullptr;
+}
