@@ -122,11 +122,7 @@ class Faults(EndToEnd):
     def test_passes_made_while_the_file_is_held_survive_kill_and_terminate(self):
         for how in (signal.SIGKILL, signal.SIGTERM):
             with self.subTest(signal=how):
-                folder = fast(self.folder(words=("甲", "乙", "丙"), base_time=100, speak=False))
-                # Every write that reaches the file, logged by the file itself.
-                folder.sql("create table PassLog (WORD_ID integer, ROUND integer)")
-                folder.sql("create trigger LogPass after update on Recite begin "
-                           "insert into PassLog values (new.WORD_ID, new.WORD_ROUND); end")
+                folder = self.logged_folder()
                 program, window = self.reciting(folder)
                 pace = self.pace(folder)
                 before = self.passes(folder)
@@ -146,17 +142,10 @@ class Faults(EndToEnd):
                 self.assertEqual(again.ended(), 0, again.describe())
                 made = self.passes(folder) - before
                 self.assertGreater(made, 0.6 * pace * held, "passes made during the hold reach the file")
-                logged = {}
-                for word, rounds in set(folder.sql("select WORD_ID, ROUND from PassLog")):
-                    logged.setdefault(word, []).append(rounds)
-                for word, rounds in logged.items():
-                    self.assertEqual(sorted(rounds), list(range(1, max(rounds) + 1)), "no pass is missing")
+                self.assert_no_pass_missing(folder)
 
     def test_passes_made_before_the_display_goes_away_reach_the_file(self):
-        folder = fast(self.folder(words=("甲", "乙", "丙"), base_time=100, speak=False))
-        folder.sql("create table PassLog (WORD_ID integer, ROUND integer)")
-        folder.sql("create trigger LogPass after update on Recite begin "
-                   "insert into PassLog values (new.WORD_ID, new.WORD_ROUND); end")
+        folder = self.logged_folder()
         program, window = self.reciting(folder)
         pace = self.pace(folder)
         before = self.passes(folder)
@@ -176,6 +165,17 @@ class Faults(EndToEnd):
         again.proc.send_signal(signal.SIGTERM)
         self.assertEqual(again.ended(), 0, again.describe())
         self.assertGreater(self.passes(folder) - before, 0.6 * pace * held, "passes made before reach the file")
+        self.assert_no_pass_missing(folder)
+
+    def logged_folder(self):
+        """Three quick words; every write that reaches the file is logged by the file itself."""
+        folder = fast(self.folder(words=("甲", "乙", "丙"), base_time=100, speak=False))
+        folder.sql("create table PassLog (WORD_ID integer, ROUND integer)")
+        folder.sql("create trigger LogPass after update on Recite begin "
+                   "insert into PassLog values (new.WORD_ID, new.WORD_ROUND); end")
+        return folder
+
+    def assert_no_pass_missing(self, folder):
         logged = {}
         for word, rounds in set(folder.sql("select WORD_ID, ROUND from PassLog")):
             logged.setdefault(word, []).append(rounds)
