@@ -25,20 +25,20 @@ bool TStream::Open(long rate, int channels) {
     Close();
     if (rate <= 0 || channels <= 0 || channels > static_cast<int>(PA_CHANNELS_MAX))
         return false;
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16NE;
-    spec.rate = static_cast<uint32_t>(rate);
-    spec.channels = static_cast<uint8_t>(channels);
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16NE;
+    sampleFormat.rate = static_cast<uint32_t>(rate);
+    sampleFormat.channels = static_cast<uint8_t>(channels);
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyUs, &spec));
-    attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(StartUs, &spec));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(TargetLatencyUs, &sampleFormat));
+    attr.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(StartUs, &sampleFormat));
     // The writer blocks until this much is free; a new word is noticed only between writes.
-    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(StartUs, &spec));
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(StartUs, &sampleFormat));
     attr.fragsize = static_cast<uint32_t>(-1);
     int error = 0;
-    s_ = pa_simple_new(nullptr, "Tavelo", PA_STREAM_PLAYBACK, nullptr, "pronunciation", &spec,
-                       nullptr, &attr, &error);
+    s_ = pa_simple_new(nullptr, "Tavelo", PA_STREAM_PLAYBACK, nullptr, "pronunciation",
+                       &sampleFormat, nullptr, &attr, &error);
     if (s_ == nullptr)
         return false;
     rate_ = rate;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Named.h"
 #include "ProgramFolder.h"
 #include "setup/Setupfrm.h"
 #include "setup/UpdownEdit.h"
@@ -53,9 +54,7 @@ protected:
     }
 
     template <typename T = QWidget> T* Find(const char* name) const {
-        // Found as a widget, then cast: our own widgets carry no Q_OBJECT, which newer Qt's
-        // findChild insists on.
-        T* widget = dynamic_cast<T*>(form->findChild<QWidget*>(QString::fromLatin1(name)));
+        T* widget = Named<T>(form.get(), QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
