@@ -172,7 +172,7 @@ void TfrmRecite::FormCreate(TReciteDeps setup) {
     tray_->SetVisible(true);
 
     backdrop_ = std::make_unique<TfrmDesktop>(engine_, this);
-    PicturePath.clear();
+    picturePath_.clear();
 
     // The learner hears once that the hotkey cannot be had, and what reaches the window instead.
     platform_.hotkey->SetRefusedHandler([this, told = false]() mutable {
@@ -222,7 +222,7 @@ void TfrmRecite::SetWordWidth(int width) {
 
 void TfrmRecite::ClearPicture() {
     imgPicture->clear();
-    PicturePath.clear();
+    picturePath_.clear();
 }
 
 void TfrmRecite::ClearTexts() {
@@ -264,7 +264,7 @@ void TfrmRecite::UpdateDisplay() {
     bool showing = false;
     if (user != nullptr && user->Config.ShowPicture && !word.isEmpty() && IsSafeFileStem(word) &&
         QFileInfo(path).isFile()) {
-        showing = SameTextAscii(TrimBlanks(path), TrimBlanks(PicturePath)) || LoadPicture(path);
+        showing = SameTextAscii(TrimBlanks(path), TrimBlanks(picturePath_)) || LoadPicture(path);
     }
     if (showing) {
         SetWordWidth(imgBack->width() / 2);
@@ -282,7 +282,6 @@ bool TfrmRecite::LoadPicture(const QString& path) {
     if (damaged != damagedPictures_.cend() && damaged.value() == modified) {
         return false;
     }
-    ++pictureLoads_;
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QImage image = reader.read();
@@ -300,7 +299,7 @@ bool TfrmRecite::LoadPicture(const QString& path) {
     damagedPictures_.remove(path);
     imgPicture->setPixmap(QPixmap::fromImage(
         image.scaled(imgPicture->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-    PicturePath = path;
+    picturePath_ = path;
     return true;
 }
 

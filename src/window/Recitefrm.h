@@ -44,9 +44,6 @@ public:
 
     TRecite* Engine() const { return engine_; }
 
-    // The path of the picture on display; empty when none is shown.
-    QString PicturePath;
-
     // What the engine calls.
     void ReflectState() override;
     void UpdateDisplay() override;
@@ -74,9 +71,6 @@ public:
     void SetPrintDialog(TDialogOpener opener);
     // The statistics window behind "学习统计" and F3; the item stays disabled without one.
     void SetStatsWindow(TDialogOpener opener);
-
-    // How many picture files were read, for checking that a picture is not reloaded.
-    int PictureLoads() const { return pictureLoads_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -139,7 +133,8 @@ private:
     // Pictures that could not be decoded, with the file time they had then: reported once,
     // and read again only when the file has changed.
     QHash<QString, QDateTime> damagedPictures_;
-    int pictureLoads_ = 0;
+    // The picture on display; empty when none is shown.
+    QString picturePath_;
     bool shown_ = false;
 
     // Dragging: armed by a left press, started once the pointer has travelled far enough.

@@ -8,7 +8,7 @@
 namespace {
 
 TEST_F(EngineTest, StartsIdleOnTheFirstLearnerAndReleasesThePlayerLast) {
-    AddBook(1, {QStringLiteral("a")});
+    AddBook({QStringLiteral("a")});
     Start();
     EXPECT_EQ(engine->State, rsIdle);
     EXPECT_TRUE(engine->Stopped);
@@ -36,7 +36,7 @@ TEST_F(EngineTest, AnEmptySelectionFinishesAtOnce) {
 }
 
 TEST_F(EngineTest, OneWordGroupComesBackUntilKnown) {
-    AddBook(1, {QStringLiteral("a")});
+    AddBook({QStringLiteral("a")});
     Start();
     engine->SetState(rsLoading);
     ASSERT_EQ(engine->State, rsRunning);
@@ -61,7 +61,7 @@ TEST_F(EngineTest, OneWordGroupComesBackUntilKnown) {
 }
 
 TEST_F(EngineTest, WordsComeInSelectionOrderAndAKnownOneLeaves) {
-    AddBook(1, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    AddBook({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     Start();
     engine->SetState(rsLoading);
     ASSERT_EQ(engine->Words.Text(0), QStringLiteral("c"));
@@ -78,7 +78,7 @@ TEST_F(EngineTest, AFullGroupFinishedAsksForTheNextOne) {
     for (int i = 1; i <= 25; ++i) {
         names << QStringLiteral("w%1").arg(i);
     }
-    AddBook(1, names);
+    AddBook(names);
     Start();
     engine->SetState(rsLoading);
     ASSERT_EQ(engine->Words.Count(), 20);
@@ -96,7 +96,7 @@ TEST_F(EngineTest, AFullGroupFinishedAsksForTheNextOne) {
 }
 
 TEST_F(EngineTest, PauseAndResumeFinishTheInterruptedPhase) {
-    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    AddBook({QStringLiteral("a"), QStringLiteral("b")});
     Start();
     engine->SetState(rsLoading);
     Ticks(1 + 4 + 1); // a's answer is on screen
@@ -120,7 +120,7 @@ TEST_F(EngineTest, PauseAndResumeFinishTheInterruptedPhase) {
 }
 
 TEST_F(EngineTest, SwitchingUsersCyclesStopsAndResetsTheReviewPage) {
-    AddBook(1, {QStringLiteral("a")});
+    AddBook({QStringLiteral("a")});
     db.AddUser(101, QStringLiteral("乙"));
     db.AddUser(102, QStringLiteral("丙"));
     Start();
@@ -146,7 +146,7 @@ TEST_F(EngineTest, SwitchingUsersCyclesStopsAndResetsTheReviewPage) {
 }
 
 TEST_F(EngineTest, PhaseLengthsAreReadAtEveryTick) {
-    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    AddBook({QStringLiteral("a"), QStringLiteral("b")});
     Start();
     engine->SetState(rsLoading);
     engine->Tick();
@@ -164,7 +164,7 @@ TEST_F(EngineTest, PhaseLengthsAreReadAtEveryTick) {
 }
 
 TEST_F(EngineTest, TheRealTimerDrivesTheCycle) {
-    AddBook(1, {QStringLiteral("a")});
+    AddBook({QStringLiteral("a")});
     Start();
     engine->CurrentUser()->Config.BaseTime = 20;
     engine->SetState(rsLoading);
@@ -191,7 +191,7 @@ TEST_F(EngineTest, WithoutLearnersNothingHappens) {
 
 // Another program reads the file while the cycle runs: no tick waits long, nothing is lost.
 TEST_F(EngineTest, PassesMadeWhileAnotherProgramReadsReachTheFileAfterwards) {
-    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    AddBook({QStringLiteral("a"), QStringLiteral("b")});
     Start();
     engine->SetState(rsLoading);
     TOtherProgram other(db.Path());
@@ -219,7 +219,7 @@ TEST_F(EngineTest, PassesMadeWhileAnotherProgramReadsReachTheFileAfterwards) {
 }
 
 TEST_F(EngineTest, WritesStillKeptAtTheEndWaitInAFileForTheNextRun) {
-    AddBook(1, {QStringLiteral("a")});
+    AddBook({QStringLiteral("a")});
     Start();
     Probe(engine).FinalWaitMs() = 30;
     const QString pending = engine->PendingProgressPath();
@@ -244,7 +244,7 @@ TEST_F(EngineTest, WritesStillKeptAtTheEndWaitInAFileForTheNextRun) {
 }
 
 TEST_F(EngineTest, AnErrorInATickIsReportedOnceAndPausesTheCycle) {
-    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    AddBook({QStringLiteral("a"), QStringLiteral("b")});
     Start();
     engine->SetState(rsLoading);
     engine->Tick(); // scores entry 0 unseen, shows the next word

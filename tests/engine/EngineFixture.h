@@ -30,19 +30,6 @@ protected:
         engine->Window = view.get();
         Settle();
     }
-    // A book with words named `names`, ids 1.., subscribed by learner 100 as its next book.
-    void AddBook(int bookID, const QStringList& names) {
-        db.Exec(QStringLiteral("insert into BookStore values (%1, 'book %1')").arg(bookID));
-        for (int i = 0; i < names.size(); ++i) {
-            db.Exec(
-                QStringLiteral("insert into Book(BOOK_ID, WORD_ID, WORD_NAME, WORD_TRANS) values "
-                               "(%1, %2, '%3', 'trans of %3')")
-                    .arg(bookID)
-                    .arg(bookID * 1000 + i + 1)
-                    .arg(names[i]));
-        }
-        db.Subscribe(100, bookID, bookID);
-    }
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
             engine->Tick();

@@ -15,7 +15,7 @@ protected:
         for (int i = 0; i < 8; ++i) {
             names << QStringLiteral("w%1").arg(i);
         }
-        AddBook(1, names);
+        AddBook(names);
     }
 
     // Groups of 3 words, an ability point lost every hour, a tick every 20 minutes, and a

@@ -17,7 +17,7 @@ class ReviewLogTest : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+        AddBook({QStringLiteral("a"), QStringLiteral("b")});
         Reset();
         Start();
         ASSERT_TRUE(Probe(engine).ReviewLogReady());

@@ -6,7 +6,7 @@ class ScoringTest : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        AddBook(1, {QStringLiteral("a")});
+        AddBook({QStringLiteral("a")});
         Start();
         user = engine->CurrentUser();
         ASSERT_EQ(user->Config.Oblivion, 12);

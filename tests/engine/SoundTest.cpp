@@ -31,7 +31,7 @@ QByteArray StoredFile(qint32 announced, const QByteArray& data) {
 }
 
 TEST_F(EngineTest, EachAnswerIsSpokenFromTheNextPlayFile) {
-    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    AddBook({QStringLiteral("a"), QStringLiteral("b")});
     db.AddUser(101, QStringLiteral("乙"));
     db.AddStartSettings(101);
     db.Subscribe(101, 1, 1);
@@ -62,7 +62,7 @@ TEST_F(EngineTest, EachAnswerIsSpokenFromTheNextPlayFile) {
 }
 
 TEST_F(EngineTest, SilentWithoutRecordingOrWhenPronounceIsOff) {
-    AddBook(1, {QStringLiteral("a"), QStringLiteral("b")});
+    AddBook({QStringLiteral("a"), QStringLiteral("b")});
     AddRecording(QStringLiteral("b"));
     QDir(db.Dir()).mkpath(QStringLiteral("mp3/a.mp3")); // a folder is not a recording
     Start();
@@ -81,7 +81,7 @@ TEST_F(EngineTest, SilentWithoutRecordingOrWhenPronounceIsOff) {
 }
 
 TEST_F(EngineTest, ADamagedRecordingIsReportedOnceAndTheAnswerStillShows) {
-    AddBook(1, {QStringLiteral("a")});
+    AddBook({QStringLiteral("a")});
     WriteAll(QDir(db.Dir()).filePath(QStringLiteral("mp3/a.mp3")),
              QByteArray("\x10\0\0\0garbage", 11));
     Start();
@@ -97,7 +97,7 @@ TEST_F(EngineTest, ADamagedRecordingIsReportedOnceAndTheAnswerStillShows) {
 }
 
 TEST_F(EngineTest, NamesThatAreNotPlainFileNamesAreNeverUsedAsPaths) {
-    AddBook(1, {QStringLiteral("../a"), QStringLiteral("..")});
+    AddBook({QStringLiteral("../a"), QStringLiteral("..")});
     QDir(db.Dir()).mkpath(QStringLiteral("x"));
     AddRecording(QStringLiteral("a")); // reachable as mp3/../a.mp3 only through the name
     Start();

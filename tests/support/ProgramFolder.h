@@ -8,6 +8,7 @@
 #include "model/Prompts.h"
 #include "store/Schema.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
@@ -22,6 +23,19 @@ protected:
     void AddLearner(int id = 100, const QString& name = QStringLiteral("甲"), int isPower = 1) {
         db.AddUser(id, name, isPower);
         db.AddStartSettings(id);
+    }
+    // Book 1 of the words `names` (ids 1001.., translations `transPrefix` + name), the next
+    // book of learner 100.
+    void AddBook(const QStringList& names,
+                 const QString& transPrefix = QStringLiteral("trans of ")) {
+        db.Exec(QStringLiteral("insert into BookStore values (1, 'book 1')"));
+        for (int i = 0; i < names.size(); ++i) {
+            db.Exec(QStringLiteral("insert into Book(BOOK_ID, WORD_ID, WORD_NAME, WORD_TRANS) "
+                                   "values (1, %1, '%2', '%3%2')")
+                        .arg(1001 + i)
+                        .arg(names[i], transPrefix));
+        }
+        db.Subscribe(100, 1, 1);
     }
     TReciteDeps Deps(std::unique_ptr<IPlayer> player = nullptr) {
         TReciteDeps deps;

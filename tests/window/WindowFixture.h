@@ -51,17 +51,6 @@ protected:
     bool TrayClickPending() const {
         return Named<QTimer>(form.get(), QStringLiteral("tmTrayClick"))->isActive();
     }
-    // A book of the words `names`, subscribed by learner 100.
-    void AddBook(const QStringList& names, const QString& transPrefix = "trans of ") {
-        db.Exec(QStringLiteral("insert into BookStore values (1, 'book')"));
-        for (int i = 0; i < names.size(); ++i) {
-            db.Exec(QStringLiteral("insert into Book(BOOK_ID, WORD_ID, WORD_NAME, WORD_TRANS) "
-                                   "values (1, %1, '%2', '%3%2')")
-                        .arg(i + 1)
-                        .arg(names[i], transPrefix));
-        }
-        db.Subscribe(100, 1, 1);
-    }
     void Create() {
         TReciteDeps setup = Deps(std::make_unique<TFakePlayer>(std::make_shared<QStringList>()));
         auto hotkey = std::make_unique<TFakeHotkey>();
@@ -104,10 +93,10 @@ protected:
     QString PicturePathOf(const QString& word) const {
         return QDir(db.Dir()).filePath(QStringLiteral("jpg/") + word + QStringLiteral(".jpg"));
     }
-    void WritePicture(const QString& word) {
+    void WritePicture(const QString& word, Qt::GlobalColor color = Qt::darkGreen) {
         QDir(db.Dir()).mkpath(QFileInfo(PicturePathOf(word)).path());
         QImage image(40, 30, QImage::Format_RGB32);
-        image.fill(Qt::darkGreen);
+        image.fill(color);
         ASSERT_TRUE(image.save(PicturePathOf(word), "JPEG"));
     }
 
