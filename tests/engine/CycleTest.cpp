@@ -23,8 +23,7 @@ TEST_F(EngineTest, StartsIdleOnTheFirstLearnerAndReleasesThePlayerLast) {
 }
 
 TEST_F(EngineTest, AnEmptySelectionFinishesAtOnce) {
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     EXPECT_EQ(engine->State, rsFinished);
     EXPECT_TRUE(Probe(engine).Exhausted());
     EXPECT_TRUE(engine->Stopped);
@@ -37,8 +36,7 @@ TEST_F(EngineTest, AnEmptySelectionFinishesAtOnce) {
 
 TEST_F(EngineTest, OneWordGroupComesBackUntilKnown) {
     AddBook({QStringLiteral("a")});
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     ASSERT_EQ(engine->State, rsRunning);
     EXPECT_TRUE(Probe(engine).Timer()->isActive());
     EXPECT_EQ(Probe(engine).Timer()->interval(), 20);
@@ -62,8 +60,7 @@ TEST_F(EngineTest, OneWordGroupComesBackUntilKnown) {
 
 TEST_F(EngineTest, WordsComeInSelectionOrderAndAKnownOneLeaves) {
     AddBook({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     ASSERT_EQ(engine->Words.Text(0), QStringLiteral("c"));
     Ticks(1 + kShowing); // a, then b alone
     ASSERT_EQ(view->WordPhases(), (QStringList{"a", "b"}));
@@ -79,8 +76,7 @@ TEST_F(EngineTest, AFullGroupFinishedAsksForTheNextOne) {
         names << QStringLiteral("w%1").arg(i);
     }
     AddBook(names);
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     ASSERT_EQ(engine->Words.Count(), 20);
     engine->Tick();
     while (engine->State == rsRunning) {
@@ -97,8 +93,7 @@ TEST_F(EngineTest, AFullGroupFinishedAsksForTheNextOne) {
 
 TEST_F(EngineTest, PauseAndResumeFinishTheInterruptedPhase) {
     AddBook({QStringLiteral("a"), QStringLiteral("b")});
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     Ticks(1 + 4 + 1); // a's answer is on screen
     engine->SavedText = QStringLiteral("a");
     engine->SetState(rsPaused);
@@ -147,8 +142,7 @@ TEST_F(EngineTest, SwitchingUsersCyclesStopsAndResetsTheReviewPage) {
 
 TEST_F(EngineTest, PhaseLengthsAreReadAtEveryTick) {
     AddBook({QStringLiteral("a"), QStringLiteral("b")});
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     engine->Tick();
     engine->CurrentUser()->Config.TranslateTime = 1;
     engine->CurrentUser()->Config.BaseTime = 1200;
@@ -192,8 +186,7 @@ TEST_F(EngineTest, WithoutLearnersNothingHappens) {
 // Another program reads the file while the cycle runs: no tick waits long, nothing is lost.
 TEST_F(EngineTest, PassesMadeWhileAnotherProgramReadsReachTheFileAfterwards) {
     AddBook({QStringLiteral("a"), QStringLiteral("b")});
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     TOtherProgram other(db.Path());
     ASSERT_TRUE(other.Read());
     qint64 slowest = 0;
@@ -245,8 +238,7 @@ TEST_F(EngineTest, WritesStillKeptAtTheEndWaitInAFileForTheNextRun) {
 
 TEST_F(EngineTest, AnErrorInATickIsReportedOnceAndPausesTheCycle) {
     AddBook({QStringLiteral("a"), QStringLiteral("b")});
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     engine->Tick(); // scores entry 0 unseen, shows the next word
     view->onUpdate = [] { throw std::runtime_error("display failed"); };
     for (int i = 0; i < kShowing && Probe(engine).Timer()->isActive(); ++i) {

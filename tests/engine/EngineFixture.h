@@ -30,6 +30,11 @@ protected:
         engine->Window = view.get();
         Settle();
     }
+    // Started, with the first group loaded.
+    void StartGroup() {
+        Start();
+        engine->SetState(rsLoading);
+    }
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
             engine->Tick();

@@ -37,8 +37,7 @@ TEST_F(EngineTest, EachAnswerIsSpokenFromTheNextPlayFile) {
     db.Subscribe(101, 1, 1);
     const QByteArray a = AddRecording(QStringLiteral("a"), 5000);
     const QByteArray b = AddRecording(QStringLiteral("b"), 777);
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     Ticks(1 + 4);
     EXPECT_EQ(ReadAll(TempFile(1)), a) << "the first word spoken after start-up";
     Ticks(kShowing);
@@ -84,8 +83,7 @@ TEST_F(EngineTest, ADamagedRecordingIsReportedOnceAndTheAnswerStillShows) {
     AddBook({QStringLiteral("a")});
     WriteAll(QDir(db.Dir()).filePath(QStringLiteral("mp3/a.mp3")),
              QByteArray("\x10\0\0\0garbage", 11));
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     Ticks(1 + 4);
     EXPECT_EQ(view->events.last(), QStringLiteral("show a|trans of a"));
     Ticks(3 * kShowing);
@@ -100,8 +98,7 @@ TEST_F(EngineTest, NamesThatAreNotPlainFileNamesAreNeverUsedAsPaths) {
     AddBook({QStringLiteral("../a"), QStringLiteral("..")});
     QDir(db.Dir()).mkpath(QStringLiteral("x"));
     AddRecording(QStringLiteral("a")); // reachable as mp3/../a.mp3 only through the name
-    Start();
-    engine->SetState(rsLoading);
+    StartGroup();
     Ticks(1 + 2 * kShowing);
     EXPECT_EQ(*playerLog, QStringList{"init"});
     EXPECT_TRUE(reported.isEmpty());
