@@ -45,7 +45,6 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
     const QString target = QDir(db.Dir()).filePath(QStringLiteral("copy.mdb"));
     TCopyOptions options;
     options.pagesPerStep = 2; // many steps, so the writer gets in between them
-    int steps = 0;
     int restarts = 0;
     int lastCopied = 0;
     options.progress = [&](int copied, int) {
@@ -54,13 +53,10 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
         lastCopied = copied;
         // Every step waits for a commit in between, as with a learner reciting quickly: the
         // copy must finish nevertheless.
-        {
-            ++steps;
-            const int seen = commitsDuringCopy;
-            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (commitsDuringCopy == seen && std::chrono::steady_clock::now() < end) {
-                std::this_thread::yield();
-            }
+        const int seen = commitsDuringCopy;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (commitsDuringCopy == seen && std::chrono::steady_clock::now() < end) {
+            std::this_thread::yield();
         }
     };
     const bool ok = CopyDatabase(db.Path(), target, &error, options);

@@ -28,6 +28,10 @@ protected:
         f.write(bytes);
         return path;
     }
+    // Reads a book file written with these bytes into entries.
+    bool Read(const char* name, const QByteArray& bytes) {
+        return ReadBookFile(Write(QLatin1String(name), bytes), &entries, &error);
+    }
     struct TRun {
         int code;
         QString out;
@@ -58,24 +62,22 @@ protected:
     QTemporaryDir dir;
     const QString newDb = dir.filePath(QStringLiteral("Tavelo.mdb"));
     TTestDatabase db;
+    // Where recordings are stored, and where one is deciphered to be played.
+    const QString mp3Dir = QDir(db.Dir()).filePath(QStringLiteral("mp3"));
+    const QString staging = QDir(db.Dir()).filePath(QStringLiteral("6.mp3"));
     QList<TBookEntry> entries;
     QString error;
 };
 
 TEST_F(AdminTest, BookFilesInTsvAndCsvWithOrWithoutHeader) {
     ASSERT_TRUE(
-        ReadBookFile(Write(QStringLiteral("a.tsv"),
-                           "word\tsymbol\ttranslation\texample\n你\tnǐ\tnǐ you\t\n好\thǎo\r\n\n"),
-                     &entries, &error))
+        Read("a.tsv", "word\tsymbol\ttranslation\texample\n你\tnǐ\tnǐ you\t\n好\thǎo\r\n\n"))
         << error.toStdString();
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[0].translation, QStringLiteral("nǐ you"));
     EXPECT_EQ(entries[1].symbol, QStringLiteral("hǎo"));
     EXPECT_EQ(entries[1].translation, QString());
-    ASSERT_TRUE(
-        ReadBookFile(Write(QStringLiteral("b.csv"),
-                           "\xEF\xBB\xBF你好,nǐ hǎo,\"hello, hi\",\"he said \"\"你好\"\"\"\n"),
-                     &entries, &error))
+    ASSERT_TRUE(Read("b.csv", "\xEF\xBB\xBF你好,nǐ hǎo,\"hello, hi\",\"he said \"\"你好\"\"\"\n"))
         << error.toStdString();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0].word, QStringLiteral("你好"))
@@ -84,12 +86,10 @@ TEST_F(AdminTest, BookFilesInTsvAndCsvWithOrWithoutHeader) {
     EXPECT_EQ(entries[0].example, QStringLiteral("he said \"你好\""));
     // 字 and 词 are words of a book like any other; a header names columns only.
     for (const QByteArray& first : {QByteArray("字\tzì\tcharacter\n"), QByteArray("词\n")}) {
-        ASSERT_TRUE(
-            ReadBookFile(Write(QStringLiteral("c.tsv"), first + "好\thǎo\n"), &entries, &error));
+        ASSERT_TRUE(Read("c.tsv", first + "好\thǎo\n"));
         EXPECT_EQ(entries.size(), 2) << first.toStdString();
     }
-    ASSERT_TRUE(ReadBookFile(Write(QStringLiteral("d.csv"), "词,拼音,释义\n好,hǎo,good\n"),
-                             &entries, &error));
+    ASSERT_TRUE(Read("d.csv", "词,拼音,释义\n好,hǎo,good\n"));
     EXPECT_EQ(entries.size(), 1);
 }
 
@@ -107,8 +107,7 @@ TEST_F(AdminTest, MalformedBookFilesAreRefusedWithTheirLine) {
         {"nothing.tsv", "word\tsymbol\n", "holds no words"},
     };
     for (const auto& c : cases) {
-        EXPECT_FALSE(ReadBookFile(Write(QLatin1String(c.name), c.bytes), &entries, &error))
-            << c.name;
+        EXPECT_FALSE(Read(c.name, c.bytes)) << c.name;
         EXPECT_TRUE(error.contains(QLatin1String(c.message)))
             << c.name << ": " << error.toStdString();
     }
@@ -330,14 +329,12 @@ TEST_F(AdminTest, ImportIsAllOrNothingAndSubscriptionMakesWordsDue) {
 }
 
 TEST_F(AdminTest, PackedAndSpokenRecordingsUnpackToMp3) {
-    const QString mp3Dir = QDir(db.Dir()).filePath(QStringLiteral("mp3"));
     const QString raw =
         Write(QStringLiteral("好.mp3"), QByteArray("ID3\x03\0\0\0\0\0\0\xFF\xFB\x90\x64", 14) +
                                             QByteArray("pretend mp3 data ").repeated(100));
     int count = 0;
     ASSERT_TRUE(PackSounds(dir.path(), mp3Dir, &count, &error)) << error.toStdString();
     EXPECT_EQ(count, 1);
-    const QString staging = QDir(db.Dir()).filePath(QStringLiteral("6.mp3"));
     UnpackSoundFile(QDir(mp3Dir).filePath(QStringLiteral("好.mp3")), staging);
     EXPECT_FALSE(
         PackSounds(QDir(mp3Dir).filePath(QStringLiteral("好.mp3")), mp3Dir, &count, &error))
@@ -366,7 +363,6 @@ TEST_F(AdminTest, SpeakingIsAllOrNothingAndTakesWordsAsText) {
     if (espeak.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
         GTEST_SKIP() << "espeak-ng or lame is not installed";
     }
-    const QString mp3Dir = QDir(db.Dir()).filePath(QStringLiteral("mp3"));
     db.AddBook(1, QStringLiteral("b"), 0, 0);
     db.Exec(QStringLiteral("insert into Book(BOOK_ID, WORD_ID, WORD_NAME) values (1, 1, '-h'), "
                            "(1, 2, '--version'), (1, 3, '坏')"));
@@ -394,7 +390,6 @@ TEST_F(AdminTest, SpeakingIsAllOrNothingAndTakesWordsAsText) {
     db.Exec(QStringLiteral("delete from Book where WORD_NAME = '坏'"));
     ASSERT_TRUE(SpeakBook(db.Channel(), 1, mp3Dir, &count, &error)) << error.toStdString();
     EXPECT_EQ(count, 2);
-    const QString staging = QDir(db.Dir()).filePath(QStringLiteral("6.mp3"));
     for (const char* word : {"-h", "--version"}) {
         UnpackSoundFile(QDir(mp3Dir).filePath(QLatin1String(word) + QStringLiteral(".mp3")),
                         staging);
