@@ -5,8 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QVariant>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
