@@ -25,8 +25,10 @@ protected:
     }
     void SetUp() override { db.AddUser(100, QStringLiteral("甲")); }
 
-    // Lets the copy finish and its outcome arrive on this (the GUI) thread.
-    static bool WaitIdle(const TAutoBackup& b) {
+    // Starts a copy if one is due (by start or check), lets it finish and its outcome arrive on
+    // this (the GUI) thread.
+    static bool Finish(TAutoBackup& b, void (TAutoBackup::*check)()) {
+        (b.*check)();
         QElapsedTimer t;
         t.start();
         while (b.Busy() && t.elapsed() < 30000) {
@@ -61,8 +63,7 @@ protected:
 TEST_F(AutoBackupTest, OneCopyAtStartAndOneOnEachNewDay) {
     TAutoBackup backup(db.Path(), [this] { return now; });
     backup.ShareConnection(db.Channel().Handle()); // as the program does
-    backup.Start();
-    ASSERT_TRUE(WaitIdle(backup));
+    ASSERT_TRUE(Finish(backup, &TAutoBackup::Start));
     EXPECT_EQ(Copies(), QStringList{QStringLiteral("Tavelo-20260401-073000.mdb")});
 
     now += 0.5; // the same day
@@ -70,13 +71,11 @@ TEST_F(AutoBackupTest, OneCopyAtStartAndOneOnEachNewDay) {
     EXPECT_FALSE(backup.Busy());
     // A second start the same day adds none.
     TAutoBackup again(db.Path(), [this] { return now; });
-    again.Start();
-    ASSERT_TRUE(WaitIdle(again));
+    ASSERT_TRUE(Finish(again, &TAutoBackup::Start));
     EXPECT_EQ(again.LastResult(), TAutoResult::NotDue);
 
     now += 0.5; // past midnight
-    backup.CheckDay();
-    ASSERT_TRUE(WaitIdle(backup));
+    ASSERT_TRUE(Finish(backup, &TAutoBackup::CheckDay));
     EXPECT_EQ(backup.LastResult(), TAutoResult::Taken);
     EXPECT_EQ(Copies().size(), 2);
     EXPECT_TRUE(shown.isEmpty());
@@ -86,8 +85,7 @@ TEST_F(AutoBackupTest, AFailureIsReportedOnceAndTheProgramGoesOn) {
     Block(true);
     TAutoBackup backup(db.Path(), [this] { return now; });
     for (int day = 0; day < 3; ++day) {
-        backup.CheckDay();
-        ASSERT_TRUE(WaitIdle(backup));
+        ASSERT_TRUE(Finish(backup, &TAutoBackup::CheckDay));
         EXPECT_EQ(backup.LastResult(), TAutoResult::Failed);
         now += 1;
     }
@@ -100,13 +98,11 @@ TEST_F(AutoBackupTest, AFailureIsReportedOnceAndTheProgramGoesOn) {
 
     // Once a copy succeeds again, a new failure is reported again.
     Block(false);
-    backup.CheckDay();
-    ASSERT_TRUE(WaitIdle(backup));
+    ASSERT_TRUE(Finish(backup, &TAutoBackup::CheckDay));
     EXPECT_EQ(backup.LastResult(), TAutoResult::Taken);
     Block(true);
     now += 1;
-    backup.CheckDay();
-    ASSERT_TRUE(WaitIdle(backup));
+    ASSERT_TRUE(Finish(backup, &TAutoBackup::CheckDay));
     EXPECT_EQ(shown.size(), 2);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TestDatabase.h"
+#include "backup/Backup.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,4 +23,10 @@ protected:
 
     TTestDatabase db;
     QTemporaryDir runtime;
+    // What a copy, a check or a restore gives back.
+    QString copy;
+    TBackupError error;
+    QStringList problems;
+    QString safety;
+    QString message;
 };

@@ -45,7 +45,6 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
     const QString target = QDir(db.Dir()).filePath(QStringLiteral("copy.mdb"));
     TCopyOptions options;
     options.pagesPerStep = 2; // many steps, so the writer gets in between them
-    int steps = 0;
     int restarts = 0;
     int lastCopied = 0;
     options.progress = [&](int copied, int) {
@@ -54,16 +53,12 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
         lastCopied = copied;
         // Every step waits for a commit in between, as with a learner reciting quickly: the
         // copy must finish nevertheless.
-        {
-            ++steps;
-            const int seen = commitsDuringCopy;
-            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (commitsDuringCopy == seen && std::chrono::steady_clock::now() < end) {
-                std::this_thread::yield();
-            }
+        const int seen = commitsDuringCopy;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (commitsDuringCopy == seen && std::chrono::steady_clock::now() < end) {
+            std::this_thread::yield();
         }
     };
-    TBackupError error;
     const bool ok = CopyDatabase(db.Path(), target, &error, options);
     done = true;
     writer.join();
@@ -71,11 +66,10 @@ TEST_F(CopyTest, ACopyTakenWhileAnotherConnectionWritesIsConsistent) {
     EXPECT_GE(commitsDuringCopy.load(), 3);
     EXPECT_GE(restarts, 1) << "a write by another connection restarts the copy";
 
-    QStringList problems;
     EXPECT_TRUE(CheckDatabase(target, &problems)) << problems.join(u';').toStdString();
-    TAdoChannel copy;
-    ASSERT_TRUE(copy.OpenDatabase(target, QString()));
-    TAdoQuery* q = copy.OpenQuery(
+    TAdoChannel copied;
+    ASSERT_TRUE(copied.OpenDatabase(target, QString()));
+    TAdoQuery* q = copied.OpenQuery(
         QStringLiteral("select count(distinct ABILITY) as N, count(*) as C from Recite"), 1);
     ASSERT_NE(q, nullptr);
     EXPECT_EQ(q->AsInteger(QStringLiteral("N")), 1);
@@ -103,7 +97,6 @@ TEST_F(CopyTest, WritesThroughTheSharedConnectionGoIntoTheCopyWithoutRestartingI
     };
     const QString target = QDir(db.Dir()).filePath(QStringLiteral("copy.mdb"));
     bool ok = false;
-    TBackupError error;
     std::thread copier([&] { ok = CopyDatabase(db.Path(), target, &error, options); });
     while (phase != 1) {
         std::this_thread::yield();
@@ -116,7 +109,6 @@ TEST_F(CopyTest, WritesThroughTheSharedConnectionGoIntoTheCopyWithoutRestartingI
     ASSERT_TRUE(ok) << error.text.toStdString();
     EXPECT_EQ(restarts, 0);
     EXPECT_EQ(Snapshot(target), Snapshot(db.Path()));
-    QStringList problems;
     EXPECT_TRUE(CheckDatabase(target, &problems)) << problems.join(u';').toStdString();
 }
 
@@ -136,7 +128,6 @@ TEST_F(CopyTest, AnotherProgramHoldingTheFileNeverHoldsUpTheSharedConnection) {
     };
     const QString target = QDir(db.Dir()).filePath(QStringLiteral("copy.mdb"));
     bool ok = false;
-    TBackupError error;
     std::thread copier([&] { ok = CopyDatabase(db.Path(), target, &error, options); });
     while (phase != 1) {
         std::this_thread::yield();
@@ -195,7 +186,6 @@ TEST_F(CopyTest, AKilledCopyLeavesNothingThatLooksLikeACopy) {
                 pause(); // half-way: wait here to be killed
             }
         };
-        TBackupError error;
         TakeBackup(db.Path(), QDateTime(QDate(2026, 5, 1), QTime(8, 0)), true, nullptr, &error,
                    options);
         _exit(0);
@@ -214,8 +204,6 @@ TEST_F(CopyTest, AKilledCopyLeavesNothingThatLooksLikeACopy) {
     EXPECT_TRUE(ListBackups(folder).isEmpty());
 
     // The next copy clears what the dead one left.
-    QString copy;
-    TBackupError error;
     ASSERT_TRUE(
         TakeBackup(db.Path(), QDateTime(QDate(2026, 5, 1), QTime(9, 0)), true, &copy, &error));
     EXPECT_EQ(Names(folder), QStringList{QStringLiteral("Tavelo-20260501-090000.mdb")});
@@ -225,8 +213,6 @@ TEST_F(CopyTest, AKilledCopyLeavesNothingThatLooksLikeACopy) {
 TEST_F(CopyTest, OneAutomaticCopyPerDay) {
     const QString folder = BackupFolder(db.Path());
     const QDateTime morning(QDate(2026, 3, 9), QTime(7, 5, 9));
-    QString copy;
-    TBackupError error;
     EXPECT_EQ(BackupIfDue(db.Path(), morning, &copy, &error), TAutoResult::Taken);
     EXPECT_EQ(QFileInfo(copy).fileName(), QStringLiteral("Tavelo-20260309-070509.mdb"));
     EXPECT_EQ(BackupIfDue(db.Path(), morning.addSecs(3600 * 16), &copy, &error),
@@ -246,8 +232,6 @@ TEST_F(CopyTest, TheDaysCopyIsMadeAndKeptWhateverTheFolderHolds) {
     const QString folder = BackupFolder(db.Path());
     ASSERT_TRUE(QDir().mkpath(folder));
     const QDateTime now(QDate(2026, 5, 10), QTime(9, 0));
-    QString copy;
-    TBackupError error;
     ASSERT_TRUE(TakeBackup(db.Path(), now.addSecs(-3600), false, &copy, &error));
     const QByteArray whole = Bytes(copy);
     QFile::remove(copy);
@@ -304,7 +288,6 @@ TEST_F(CopyTest, TheDaysCopyIsMadeAndKeptWhateverTheFolderHolds) {
 }
 
 TEST_F(CopyTest, FailuresSayWhy) {
-    TBackupError error;
     // A file where the folder should be: the folder cannot be made (also as root).
     QFile blocker(BackupFolder(db.Path()));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));

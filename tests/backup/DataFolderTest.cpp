@@ -39,48 +39,24 @@ TEST(DataFolder, TheFirstThatAppliesNamesTheFolder) {
     const TCase cases[] = {
         {"option first", locked, QStringLiteral("/x/opt/"), "/x/var", "/x/xdg", "/x/opt",
          TDataFolderSource::Option},
-        {"then the variable",
-         writable,
-         {},
-         "/x/var/../v",
-         "/x/xdg",
-         "/x/v",
+        {"then the variable", writable, QString(), "/x/var/../v", "/x/xdg", "/x/v",
          TDataFolderSource::Variable},
-        {"a writable program folder",
-         writable,
-         {},
-         none,
-         "/x/xdg",
-         writable,
+        {"a writable program folder", writable, QString(), none, "/x/xdg", writable,
          TDataFolderSource::ProgramFolder},
-        {"read-only: XDG_DATA_HOME",
-         locked,
-         {},
-         none,
-         "/x/xdg",
-         "/x/xdg/tavelo",
+        {"read-only: XDG_DATA_HOME", locked, QString(), none, "/x/xdg", "/x/xdg/tavelo",
          TDataFolderSource::UserFolder},
-        {"a relative XDG_DATA_HOME is ignored",
-         locked,
-         {},
-         none,
-         "rel",
-         home + "/.local/share/tavelo",
-         TDataFolderSource::UserFolder},
-        {"no XDG_DATA_HOME",
-         locked,
-         {},
-         none,
-         none,
-         home + "/.local/share/tavelo",
+        {"a relative XDG_DATA_HOME is ignored", locked, QString(), none, "rel",
+         home + "/.local/share/tavelo", TDataFolderSource::UserFolder},
+        {"no XDG_DATA_HOME", locked, QString(), none, none, home + "/.local/share/tavelo",
          TDataFolderSource::UserFolder},
     };
     for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
         const TEnvironment variable("TAVELO_DATA_DIR", c.variable);
         const TEnvironment xdg("XDG_DATA_HOME", c.xdgDataHome);
         const TDataFolder got = ResolveDataFolder(c.programDir, c.option);
-        EXPECT_EQ(got.path, c.want) << c.what;
-        EXPECT_EQ(got.source, c.source) << c.what;
+        EXPECT_EQ(got.path, c.want);
+        EXPECT_EQ(got.source, c.source);
     }
 }
 
@@ -99,10 +75,11 @@ TEST(DataFolder, TheOptionIsTakenInEitherSpelling) {
         {{"--data-dir="}, false, {}, {}},
     };
     for (const TCase& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
         QStringList args = c.args;
         QString dir;
-        EXPECT_EQ(TakeDataDirOption(args, &dir), c.ok) << c.args.join(' ').toStdString();
-        EXPECT_EQ(dir, c.dir) << c.args.join(' ').toStdString();
-        EXPECT_EQ(args, c.rest) << c.args.join(' ').toStdString();
+        EXPECT_EQ(TakeDataDirOption(args, &dir), c.ok);
+        EXPECT_EQ(dir, c.dir);
+        EXPECT_EQ(args, c.rest);
     }
 }

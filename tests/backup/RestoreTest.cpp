@@ -19,8 +19,6 @@ using RestoreTest = BackupTest;
 const QDateTime kMorning(QDate(2026, 6, 1), QTime(8, 0));
 
 TEST_F(RestoreTest, RestoreRoundTripsEveryTable) {
-    QString copy;
-    TBackupError error;
     ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &copy, &error)) << error.text.toStdString();
     const QStringList before = Snapshot(db.Path());
     ASSERT_GT(before.size(), 1000);
@@ -33,8 +31,6 @@ TEST_F(RestoreTest, RestoreRoundTripsEveryTable) {
     const QStringList bad = Snapshot(db.Path());
     ASSERT_NE(bad, before);
 
-    QString safety;
-    QString message;
     ASSERT_TRUE(RestoreDatabase(copy, db.Path(), kMorning.addSecs(3600), &safety, &message))
         << message.toStdString();
     EXPECT_EQ(Snapshot(db.Path()), before);
@@ -42,7 +38,6 @@ TEST_F(RestoreTest, RestoreRoundTripsEveryTable) {
     EXPECT_EQ(QFileInfo(safety).fileName(),
               QStringLiteral("Tavelo-20260601-090000-before-restore.mdb"));
     EXPECT_EQ(Names(db.Dir()).filter(QStringLiteral(".part")), QStringList{});
-    QStringList problems;
     EXPECT_TRUE(CheckDatabase(db.Path(), &problems));
 }
 
@@ -60,9 +55,7 @@ void Write(const QString& path, const QByteArray& bytes) {
 }
 
 TEST_F(RestoreTest, RestoreRefusesUnusableFilesAndLeavesTheDatabaseUntouched) {
-    QString good;
-    TBackupError error;
-    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &copy, &error));
     const QList<TRefusal> refusals = {
         {"missing", [](const QString&, const QString&) {}, "does not exist"},
         {"foreign",
@@ -102,23 +95,19 @@ TEST_F(RestoreTest, RestoreRefusesUnusableFilesAndLeavesTheDatabaseUntouched) {
         SCOPED_TRACE(r.name);
         const QString file = QDir(db.Dir()).filePath(QStringLiteral("candidate.mdb"));
         QFile::remove(file);
-        r.make(file, good);
-        QString safety;
-        QString message;
+        r.make(file, copy);
+        message.clear();
         EXPECT_FALSE(RestoreDatabase(file, db.Path(), kMorning.addSecs(60), &safety, &message));
         EXPECT_TRUE(message.contains(QLatin1String(r.says))) << message.toStdString();
         EXPECT_EQ(Bytes(db.Path()), current);
         EXPECT_EQ(ListBackups(BackupFolder(db.Path())).size(), 1) << "no copy taken in vain";
         EXPECT_EQ(Names(db.Dir()).filter(QStringLiteral(".part")), QStringList{});
-        QStringList problems;
         EXPECT_FALSE(CheckDatabase(file, &problems));
     }
 }
 
 TEST_F(RestoreTest, RestoreRefusesWhileTheProgramRuns) {
-    QString good;
-    TBackupError error;
-    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &copy, &error));
     db.Exec(QStringLiteral("update Recite set ABILITY = 99"));
     const QByteArray current = Bytes(db.Path());
     // The program of this session holds both locks; that of another session, user or
@@ -130,16 +119,13 @@ TEST_F(RestoreTest, RestoreRefusesWhileTheProgramRuns) {
         TInstanceLock program;
         ASSERT_TRUE(!sameSession || program.Acquire(QString::fromLatin1(kInstanceName)));
         ASSERT_TRUE(program.AcquireFile(DatabaseLockPath(link)));
-        QString safety;
-        QString message;
-        EXPECT_FALSE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message));
+        message.clear();
+        EXPECT_FALSE(RestoreDatabase(copy, db.Path(), kMorning, &safety, &message));
         EXPECT_TRUE(message.contains(QLatin1String("Tavelo"))) << message.toStdString();
         EXPECT_EQ(Bytes(db.Path()), current);
         EXPECT_TRUE(ListBackups(BackupFolder(db.Path())).size() == 1) << "no copy kept";
     }
-    QString safety;
-    QString message;
-    EXPECT_TRUE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message))
+    EXPECT_TRUE(RestoreDatabase(copy, db.Path(), kMorning, &safety, &message))
         << message.toStdString();
 }
 
@@ -148,7 +134,6 @@ TEST_F(RestoreTest, RestoreRefusesWhileTheProgramRuns) {
 TEST_F(RestoreTest, EveryRestoreCanBeUndoneWithItsPendingPasses) {
     QString a;
     QString b;
-    TBackupError error;
     db.Exec(QStringLiteral("update Recite set ABILITY = 1"));
     ASSERT_TRUE(TakeBackup(db.Path(), kMorning.addDays(-2), true, &a, &error));
     db.Exec(QStringLiteral("update Recite set ABILITY = 2"));
@@ -159,7 +144,6 @@ TEST_F(RestoreTest, EveryRestoreCanBeUndoneWithItsPendingPasses) {
     Write(pending, "passes made on the real database\n");
 
     QString first;
-    QString message;
     ASSERT_TRUE(RestoreDatabase(a, db.Path(), kMorning.addSecs(120), &first, &message))
         << message.toStdString();
     EXPECT_FALSE(QFileInfo::exists(pending)) << "never written into the restored file";
@@ -185,31 +169,23 @@ TEST_F(RestoreTest, EveryRestoreCanBeUndoneWithItsPendingPasses) {
 }
 
 TEST_F(RestoreTest, ADatabaseReachedThroughALinkIsReplacedWhereTheLinkPoints) {
-    QString good;
-    TBackupError error;
-    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
-    const QStringList before = Snapshot(good);
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &copy, &error));
+    const QStringList before = Snapshot(copy);
     QTemporaryDir program;
     const QString link = QDir(program.path()).filePath(QStringLiteral("Tavelo.mdb"));
     ASSERT_TRUE(QFile::link(db.Path(), link));
     db.Exec(QStringLiteral("delete from Recite"));
-    QString safety;
-    QString message;
-    ASSERT_TRUE(RestoreDatabase(good, link, kMorning, &safety, &message)) << message.toStdString();
+    ASSERT_TRUE(RestoreDatabase(copy, link, kMorning, &safety, &message)) << message.toStdString();
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(Snapshot(db.Path()), before);
 }
 
 TEST_F(RestoreTest, ADamagedDatabaseIsKeptAsItWasBeforeItIsReplaced) {
-    QString good;
-    TBackupError error;
-    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &good, &error));
-    const QStringList before = Snapshot(good);
+    ASSERT_TRUE(TakeBackup(db.Path(), kMorning, true, &copy, &error));
+    const QStringList before = Snapshot(copy);
     const QByteArray garbage = QByteArray("not a database any more ").repeated(100);
     Write(db.Path(), garbage);
-    QString safety;
-    QString message;
-    ASSERT_TRUE(RestoreDatabase(good, db.Path(), kMorning, &safety, &message))
+    ASSERT_TRUE(RestoreDatabase(copy, db.Path(), kMorning, &safety, &message))
         << message.toStdString();
     EXPECT_EQ(Bytes(safety), garbage);
     EXPECT_EQ(Snapshot(db.Path()), before);

@@ -29,21 +29,26 @@ QList<QDateTime> Kept(const QString& folder) {
     return kept;
 }
 
-QList<QDateTime> Newest(const QList<QDate>& days) {
-    QList<QDateTime> times;
-    for (const QDate& d : days) {
-        times << NewestOf(d);
+// What the rotation keeps on the day of a checkpoint, newest first: the newest copy of each
+// day from the day back to firstDaily, then that of the last day of each of months months from
+// newestMonth back.
+struct TCheckpoint {
+    QDate day;
+    QDate firstDaily;
+    QDate newestMonth;
+    int months;
+    QList<QDateTime> Expected() const {
+        QList<QDateTime> times;
+        for (QDate d = day; d >= firstDaily; d = d.addDays(-1)) {
+            times << NewestOf(d);
+        }
+        for (int i = 0; i < months; ++i) {
+            const QDate m = newestMonth.addMonths(-i);
+            times << NewestOf(QDate(m.year(), m.month(), m.daysInMonth()));
+        }
+        return times;
     }
-    return times;
-}
-
-QList<QDate> Days(const QDate& first, const QDate& last) {
-    QList<QDate> days;
-    for (QDate d = last; d >= first; d = d.addDays(-1)) {
-        days << d;
-    }
-    return days;
-}
+};
 
 void Touch(const QString& path) {
     QFile f(path);
@@ -53,36 +58,17 @@ void Touch(const QString& path) {
 TEST(Rotation, KeepsTenDaysAndTwelveMonthsAcrossAYear) {
     QTemporaryDir dir;
     const QString folder = dir.path();
-    Touch(QDir(folder).filePath(QStringLiteral("notes.txt")));
-    Touch(QDir(folder).filePath(QStringLiteral("Tavelo-2026.mdb")));
+    Touch(dir.filePath(QStringLiteral("notes.txt")));
+    Touch(dir.filePath(QStringLiteral("Tavelo-2026.mdb")));
 
-    struct Checkpoint {
-        QDate day;
-        QList<QDateTime> expected; // newest first
-    };
-    const QList<Checkpoint> checkpoints = {
-        {QDate(2026, 1, 5), Newest(Days(QDate(2026, 1, 1), QDate(2026, 1, 5)))},
-        {QDate(2026, 1, 31), Newest(Days(QDate(2026, 1, 22), QDate(2026, 1, 31)))},
-        {QDate(2026, 3, 3),
-         Newest(Days(QDate(2026, 2, 22), QDate(2026, 3, 3)) + QList{QDate(2026, 1, 31)})},
-        {QDate(2026, 12, 31),
-         Newest(Days(QDate(2026, 12, 22), QDate(2026, 12, 31)) +
-                QList{QDate(2026, 11, 30), QDate(2026, 10, 31), QDate(2026, 9, 30),
-                      QDate(2026, 8, 31), QDate(2026, 7, 31), QDate(2026, 6, 30),
-                      QDate(2026, 5, 31), QDate(2026, 4, 30), QDate(2026, 3, 31),
-                      QDate(2026, 2, 28), QDate(2026, 1, 31)})},
+    const QList<TCheckpoint> checkpoints = {
+        {QDate(2026, 1, 5), QDate(2026, 1, 1), {}, 0},
+        {QDate(2026, 1, 31), QDate(2026, 1, 22), {}, 0},
+        {QDate(2026, 3, 3), QDate(2026, 2, 22), QDate(2026, 1, 1), 1},
+        {QDate(2026, 12, 31), QDate(2026, 12, 22), QDate(2026, 11, 1), 11},
         // A year on, January 2026 has left the twelve months; February goes a month later.
-        {QDate(2027, 1, 3), Newest(Days(QDate(2026, 12, 25), QDate(2027, 1, 3)) +
-                                   QList{QDate(2026, 11, 30), QDate(2026, 10, 31),
-                                         QDate(2026, 9, 30), QDate(2026, 8, 31), QDate(2026, 7, 31),
-                                         QDate(2026, 6, 30), QDate(2026, 5, 31), QDate(2026, 4, 30),
-                                         QDate(2026, 3, 31), QDate(2026, 2, 28)})},
-        {QDate(2027, 2, 5),
-         Newest(Days(QDate(2027, 1, 27), QDate(2027, 2, 5)) +
-                QList{QDate(2026, 12, 31), QDate(2026, 11, 30), QDate(2026, 10, 31),
-                      QDate(2026, 9, 30), QDate(2026, 8, 31), QDate(2026, 7, 31),
-                      QDate(2026, 6, 30), QDate(2026, 5, 31), QDate(2026, 4, 30),
-                      QDate(2026, 3, 31)})},
+        {QDate(2027, 1, 3), QDate(2026, 12, 25), QDate(2026, 11, 1), 10},
+        {QDate(2027, 2, 5), QDate(2027, 1, 27), QDate(2026, 12, 1), 10},
     };
     int next = 0;
     for (QDate d = kFirstDay; next < checkpoints.size(); d = d.addDays(1)) {
@@ -91,7 +77,7 @@ TEST(Rotation, KeepsTenDaysAndTwelveMonthsAcrossAYear) {
             taken << Evening(d);
         }
         for (const QDateTime& t : taken) {
-            Touch(QDir(folder).filePath(BackupFileName(t)));
+            Touch(dir.filePath(BackupFileName(t)));
             RotateBackups(folder, t);
             const QList<QDateTime> kept = Kept(folder);
             ASSERT_FALSE(kept.isEmpty());
@@ -99,12 +85,12 @@ TEST(Rotation, KeepsTenDaysAndTwelveMonthsAcrossAYear) {
             ASSERT_LE(kept.size(), kDailyCopies + kMonthlyCopies);
         }
         if (d == checkpoints[next].day) {
-            EXPECT_EQ(Kept(folder), checkpoints[next].expected) << d.toString().toStdString();
+            EXPECT_EQ(Kept(folder), checkpoints[next].Expected()) << d.toString().toStdString();
             ++next;
         }
     }
-    EXPECT_TRUE(QFile::exists(QDir(folder).filePath(QStringLiteral("notes.txt"))));
-    EXPECT_TRUE(QFile::exists(QDir(folder).filePath(QStringLiteral("Tavelo-2026.mdb"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("notes.txt"))));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Tavelo-2026.mdb"))));
 }
 
 TEST(Rotation, DailyCopiesAreTheNewestDaysWithCopiesNotTheLastTenCalendarDays) {

@@ -5,8 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QVariant>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -14,8 +12,8 @@ namespace {
 
 const QString kFixture = QStringLiteral(TAVELO_JET_FIXTURES "/tavelo-jet4.mdb");
 
-QByteArray FixtureBytes() {
-    QFile f(kFixture);
+QByteArray Bytes(const QString& path) {
+    QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
@@ -65,62 +63,50 @@ protected:
         return Path(name);
     }
     QTemporaryDir dir;
+    const QString target = Path(QStringLiteral("Tavelo.mdb"));
+    TJetReport report;
+    QString kept;
+    QString error;
 };
 
 // What the fixture's description (and mdb-export) shows, cell by cell; dates as the two-decimal
 // day numbers of mdb-export's times (03:07:12 is .13 of a day).
 TEST_F(JetImport, CarriesEveryCellOfTheFixtureOver) {
-    const QString db = Path(QStringLiteral("Tavelo.mdb"));
-    TJetReport report;
-    QString kept;
-    QString error;
-    ASSERT_TRUE(ImportJet(kFixture, db, {}, &report, &kept, &error)) << error.toStdString();
+    ASSERT_TRUE(ImportJet(kFixture, target, {}, &report, &kept, &error)) << error.toStdString();
 
     const QList<QPair<QString, QStringList>> expected = {
-        {QStringLiteral("select * from USERS order by ID"),
-         {QStringLiteral("1|系统管理员|admin|1"), QStringLiteral("100|张伟|mima100|0"),
-          QStringLiteral("101|李小红|\\N|0")}},
-        {QStringLiteral("select * from Book where WORD_ID in (1002, 2001) order by WORD_ID"),
-         {QStringLiteral(
-              "1|1002|book|[buk]|\\N|n. 书，书本\r\nv. 预订|\\N|\\N|\\N|\\N|This book is "
-              "mine.|\\N|\\N"),
-          QStringLiteral("2|2001|人|rén|\\N|人，人类|\\N|\\N|\\N|\\N|我们都是中国人。|\\N|\\N")}},
-        {QStringLiteral("select * from Recite where (USER_ID, WORD_ID) in "
-                        "(values (100, 1001), (100, 1008), (101, 2003)) order by USER_ID, WORD_ID"),
-         {QStringLiteral("100|1001|1|1|1|4821|46000.13r"),
-          QStringLiteral("100|1008|1|0|0|0|36526.00r"),
-          QStringLiteral("101|2003|2|4|1|301|45990.62r")}},
-        {QStringLiteral("select * from BookStore order by BookID"),
-         {QStringLiteral("1|小学英语词汇"), QStringLiteral("2|常用汉字一百")}},
-        {QStringLiteral("select USERID, BOOKID from UserBooks order by USERID, BOOKID"),
-         {QStringLiteral("100|1"), QStringLiteral("100|2"), QStringLiteral("101|2")}},
+        {"select * from USERS order by ID",
+         {"1|系统管理员|admin|1", "100|张伟|mima100|0", "101|李小红|\\N|0"}},
+        {"select * from Book where WORD_ID in (1002, 2001) order by WORD_ID",
+         {"1|1002|book|[buk]|\\N|n. 书，书本\r\nv. 预订|\\N|\\N|\\N|\\N|This book is mine.|\\N|\\N",
+          "2|2001|人|rén|\\N|人，人类|\\N|\\N|\\N|\\N|我们都是中国人。|\\N|\\N"}},
+        {"select * from Recite where (USER_ID, WORD_ID) in "
+         "(values (100, 1001), (100, 1008), (101, 2003)) order by USER_ID, WORD_ID",
+         {"100|1001|1|1|1|4821|46000.13r", "100|1008|1|0|0|0|36526.00r",
+          "101|2003|2|4|1|301|45990.62r"}},
+        {"select * from BookStore order by BookID", {"1|小学英语词汇", "2|常用汉字一百"}},
+        {"select USERID, BOOKID from UserBooks order by USERID, BOOKID",
+         {"100|1", "100|2", "101|2"}},
         // The one empty CHOICE stays a text; NUMBEREX keeps its sign.
-        {QStringLiteral("select quote(CHOICE) from CONFIG where USERID = 101 and SEQUENCE = 7"),
-         {QStringLiteral("''")}},
-        {QStringLiteral("select count(*) from CONFIG where NUMBEREX in (16744448, -16777201)"),
-         {QStringLiteral("2")}},
-        {QStringLiteral("select USERID, count(*) from CONFIG group by USERID"),
-         {QStringLiteral("1|5"), QStringLiteral("100|3"), QStringLiteral("101|2")}},
-        {QStringLiteral("select count(*) from Book where WORD_TRANS like '%'||char(13,10)||'%'"),
-         {QStringLiteral("3")}},
+        {"select quote(CHOICE) from CONFIG where USERID = 101 and SEQUENCE = 7", {"''"}},
+        {"select count(*) from CONFIG where NUMBEREX in (16744448, -16777201)", {"2"}},
+        {"select USERID, count(*) from CONFIG group by USERID", {"1|5", "100|3", "101|2"}},
+        {"select count(*) from Book where WORD_TRANS like '%'||char(13,10)||'%'", {"3"}},
         // 10 rows with progress, 20 fresh; every day number a two-decimal value, stored as REAL.
-        {QStringLiteral("select ABILITY + WORD_ROUND + RANDOM_NUM > 0, count(*), "
-                        "sum(UPDATE_DATE = 36526) from Recite group by 1"),
-         {QStringLiteral("0|20|20"), QStringLiteral("1|10|0")}},
-        {QStringLiteral("select count(*) from Recite where typeof(UPDATE_DATE) <> 'real' or "
-                        "abs(UPDATE_DATE * 100 - round(UPDATE_DATE * 100)) > 1e-6"),
-         {QStringLiteral("0")}},
+        {"select ABILITY + WORD_ROUND + RANDOM_NUM > 0, count(*), "
+         "sum(UPDATE_DATE = 36526) from Recite group by 1",
+         {"0|20|20", "1|10|0"}},
+        {"select count(*) from Recite where typeof(UPDATE_DATE) <> 'real' or "
+         "abs(UPDATE_DATE * 100 - round(UPDATE_DATE * 100)) > 1e-6",
+         {"0"}},
     };
     for (const auto& [sql, rows] : expected) {
-        EXPECT_EQ(Rows(db, sql), rows) << sql.toStdString();
+        EXPECT_EQ(Rows(target, sql), rows) << sql.toStdString();
     }
-    const QList<QPair<QString, qint64>> counts = {
-        {QStringLiteral("USERS"), 3},     {QStringLiteral("CONFIG"), 10},
-        {QStringLiteral("BookStore"), 2}, {QStringLiteral("Book"), 20},
-        {QStringLiteral("UserBooks"), 3}, {QStringLiteral("Recite"), 30}};
+    const QList<QPair<QString, qint64>> counts = {{"USERS", 3}, {"CONFIG", 10},   {"BookStore", 2},
+                                                  {"Book", 20}, {"UserBooks", 3}, {"Recite", 30}};
     EXPECT_EQ(report.rows, counts);
-    EXPECT_EQ(report.learners, (QList<QPair<int, QString>>{{100, QStringLiteral("张伟")},
-                                                           {101, QStringLiteral("李小红")}}));
+    EXPECT_EQ(report.learners, (QList<QPair<int, QString>>{{100, "张伟"}, {101, "李小红"}}));
     EXPECT_EQ(report.reciteWithoutWord, 0);
     EXPECT_EQ(report.reservedUsers, 0);
     EXPECT_TRUE(kept.isEmpty());
@@ -131,7 +117,7 @@ TEST_F(JetImport, CarriesEveryCellOfTheFixtureOver) {
 // and Book page (38) hold the ids 101 and 1002 once each: made 50 (a reserved id) and 9999 (so
 // the progress row of word 1002 names a word missing from its book).
 TEST_F(JetImport, CarriesRowsTheProgramWillNotUseOverAndCountsThem) {
-    QByteArray jet = FixtureBytes();
+    QByteArray jet = Bytes(kFixture);
     const auto patch = [&jet](int page, qint32 from, qint32 to) {
         const QByteArray old(reinterpret_cast<const char*>(&from), 4);
         const qsizetype at = jet.indexOf(old, page * 4096);
@@ -140,24 +126,21 @@ TEST_F(JetImport, CarriesRowsTheProgramWillNotUseOverAndCountsThem) {
     };
     patch(26, 101, 50);
     patch(38, 1002, 9999);
-    const QString db = Path(QStringLiteral("Tavelo.mdb"));
-    TJetReport report;
-    QString kept;
-    QString error;
-    ASSERT_TRUE(ImportJet(Write(QStringLiteral("odd.mdb"), jet), db, {}, &report, &kept, &error))
+    ASSERT_TRUE(
+        ImportJet(Write(QStringLiteral("odd.mdb"), jet), target, {}, &report, &kept, &error))
         << error.toStdString();
     EXPECT_EQ(report.reservedUsers, 1);
     EXPECT_EQ(report.reciteWithoutWord, 1);
     EXPECT_EQ(report.learners.size(), 1);
-    EXPECT_EQ(Rows(db, QStringLiteral("select count(*) from USERS union all "
-                                      "select count(*) from Recite")),
-              (QStringList{QStringLiteral("3"), QStringLiteral("30")}));
+    EXPECT_EQ(Rows(target, QStringLiteral("select count(*) from USERS union all "
+                                          "select count(*) from Recite")),
+              (QStringList{"3", "30"}));
     EXPECT_TRUE(report.Lines().join(QLatin1Char('\n')).contains(QLatin1String("1 Recite rows")));
 }
 
 // Whatever is refused leaves the folder as it was: no target, no temporary file.
 TEST_F(JetImport, RefusesWhatIsNoWholeJet4DatabaseAndLeavesNothing) {
-    const QByteArray jet = FixtureBytes();
+    const QByteArray jet = Bytes(kFixture);
     ASSERT_FALSE(jet.isEmpty());
     QByteArray noRecite = jet;
     const QByteArray name = QByteArray("R\0e\0c\0i\0t\0e\0", 12);
@@ -165,9 +148,6 @@ TEST_F(JetImport, RefusesWhatIsNoWholeJet4DatabaseAndLeavesNothing) {
     noRecite[noRecite.indexOf(name) + 10] = 'x'; // the catalogue now names "Recitx"
     QTemporaryDir other;
     const QString sqlite = QDir(other.path()).filePath(QStringLiteral("s.mdb"));
-    QString error;
-    TJetReport report;
-    QString kept;
     ASSERT_TRUE(ImportJet(kFixture, sqlite, {}, &report, &kept, &error));
 
     const struct {
@@ -185,7 +165,6 @@ TEST_F(JetImport, RefusesWhatIsNoWholeJet4DatabaseAndLeavesNothing) {
     };
     const QStringList before = QDir(dir.path()).entryList(QDir::Files);
     for (const auto& c : cases) {
-        const QString target = Path(QStringLiteral("Tavelo.mdb"));
         EXPECT_FALSE(ImportJet(c.file, target, {}, &report, &kept, &error)) << c.what;
         EXPECT_TRUE(error.contains(QLatin1String(c.says))) << c.what << ": " << error.toStdString();
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before) << c.what;
@@ -195,25 +174,17 @@ TEST_F(JetImport, RefusesWhatIsNoWholeJet4DatabaseAndLeavesNothing) {
 // An existing database is left byte for byte without --replace; with it, it is kept in
 // backups/ first and then replaced.
 TEST_F(JetImport, ReplacesAnExistingDatabaseOnlyWhenAskedKeepingItsContent) {
-    const QString target = Write(QStringLiteral("Tavelo.mdb"), "an earlier database");
-    TJetReport report;
-    QString kept;
-    QString error;
+    Write(QStringLiteral("Tavelo.mdb"), "an earlier database");
     EXPECT_FALSE(ImportJet(kFixture, target, {}, &report, &kept, &error));
     EXPECT_TRUE(error.contains(QLatin1String("exists already")));
-    QFile f(target);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("an earlier database"));
-    f.close();
+    EXPECT_EQ(Bytes(target), QByteArray("an earlier database"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Tavelo.mdb")});
 
     TJetImportOptions replace;
     replace.replace = true;
     ASSERT_TRUE(ImportJet(kFixture, target, replace, &report, &kept, &error))
         << error.toStdString();
-    QFile copy(kept);
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << kept.toStdString();
-    EXPECT_EQ(copy.readAll(), QByteArray("an earlier database"));
+    EXPECT_EQ(Bytes(kept), QByteArray("an earlier database")) << kept.toStdString();
     EXPECT_EQ(Rows(target, QStringLiteral("select count(*) from Recite")), QStringList{"30"});
 }
 

@@ -210,9 +210,8 @@ TEST_F(ChannelTest, AJournalLeftBehindIsReadBackOrSetAside) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         const QString journal = QDir(dir.path()).filePath(QStringLiteral("kept"));
-        const QByteArray name = QFile::encodeName(journal);
         if (qstrcmp(c.kind, "fifo") == 0) {
-            ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+            ASSERT_EQ(::mkfifo(QFile::encodeName(journal).constData(), 0600), 0);
         } else if (qstrcmp(c.kind, "link") == 0) {
             ASSERT_TRUE(QFile::link(db.Path(), journal));
         } else {

@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -23,31 +22,62 @@ namespace {
 class AdminTest : public ::testing::Test {
 protected:
     QString Write(const QString& name, const QByteArray& bytes) {
-        const QString path = QDir(dir.path()).filePath(name);
+        const QString path = dir.filePath(name);
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         return path;
     }
+    // Reads a book file written with these bytes into entries.
+    bool Read(const char* name, const QByteArray& bytes) {
+        return ReadBookFile(Write(QLatin1String(name), bytes), &entries, &error);
+    }
+    struct TRun {
+        int code;
+        QString out;
+        QString err;
+    };
+    // The tool itself, with the data folder variable set when one is given; a file size limit
+    // plays a disk that fills up.
+    static TRun Admin(const QStringList& args, const QString& dataDir = QString(),
+                      rlim_t fileSizeLimit = RLIM_INFINITY) {
+        QProcess p;
+        if (!dataDir.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("TAVELO_DATA_DIR"), dataDir);
+            p.setProcessEnvironment(env);
+        }
+        if (fileSizeLimit != RLIM_INFINITY) {
+            p.setChildProcessModifier([fileSizeLimit] {
+                signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails instead of killing
+                const rlimit limit{fileSizeLimit, fileSizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        }
+        p.start(QStringLiteral(TAVELO_ADMIN_BIN), args);
+        p.waitForFinished(60000);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
     QTemporaryDir dir;
+    const QString newDb = dir.filePath(QStringLiteral("Tavelo.mdb"));
+    TTestDatabase db;
+    // Where recordings are stored, and where one is deciphered to be played.
+    const QString mp3Dir = QDir(db.Dir()).filePath(QStringLiteral("mp3"));
+    const QString staging = QDir(db.Dir()).filePath(QStringLiteral("6.mp3"));
     QList<TBookEntry> entries;
     QString error;
 };
 
 TEST_F(AdminTest, BookFilesInTsvAndCsvWithOrWithoutHeader) {
     ASSERT_TRUE(
-        ReadBookFile(Write(QStringLiteral("a.tsv"),
-                           "word\tsymbol\ttranslation\texample\n你\tnǐ\tnǐ you\t\n好\thǎo\r\n\n"),
-                     &entries, &error))
+        Read("a.tsv", "word\tsymbol\ttranslation\texample\n你\tnǐ\tnǐ you\t\n好\thǎo\r\n\n"))
         << error.toStdString();
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[0].translation, QStringLiteral("nǐ you"));
     EXPECT_EQ(entries[1].symbol, QStringLiteral("hǎo"));
     EXPECT_EQ(entries[1].translation, QString());
-    ASSERT_TRUE(
-        ReadBookFile(Write(QStringLiteral("b.csv"),
-                           "\xEF\xBB\xBF你好,nǐ hǎo,\"hello, hi\",\"he said \"\"你好\"\"\"\n"),
-                     &entries, &error))
+    ASSERT_TRUE(Read("b.csv", "\xEF\xBB\xBF你好,nǐ hǎo,\"hello, hi\",\"he said \"\"你好\"\"\"\n"))
         << error.toStdString();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0].word, QStringLiteral("你好"))
@@ -56,12 +86,10 @@ TEST_F(AdminTest, BookFilesInTsvAndCsvWithOrWithoutHeader) {
     EXPECT_EQ(entries[0].example, QStringLiteral("he said \"你好\""));
     // 字 and 词 are words of a book like any other; a header names columns only.
     for (const QByteArray& first : {QByteArray("字\tzì\tcharacter\n"), QByteArray("词\n")}) {
-        ASSERT_TRUE(
-            ReadBookFile(Write(QStringLiteral("c.tsv"), first + "好\thǎo\n"), &entries, &error));
+        ASSERT_TRUE(Read("c.tsv", first + "好\thǎo\n"));
         EXPECT_EQ(entries.size(), 2) << first.toStdString();
     }
-    ASSERT_TRUE(ReadBookFile(Write(QStringLiteral("d.csv"), "词,拼音,释义\n好,hǎo,good\n"),
-                             &entries, &error));
+    ASSERT_TRUE(Read("d.csv", "词,拼音,释义\n好,hǎo,good\n"));
     EXPECT_EQ(entries.size(), 1);
 }
 
@@ -79,23 +107,20 @@ TEST_F(AdminTest, MalformedBookFilesAreRefusedWithTheirLine) {
         {"nothing.tsv", "word\tsymbol\n", "holds no words"},
     };
     for (const auto& c : cases) {
-        EXPECT_FALSE(ReadBookFile(Write(QLatin1String(c.name), c.bytes), &entries, &error))
-            << c.name;
+        EXPECT_FALSE(Read(c.name, c.bytes)) << c.name;
         EXPECT_TRUE(error.contains(QLatin1String(c.message)))
             << c.name << ": " << error.toStdString();
     }
-    EXPECT_FALSE(
-        ReadBookFile(QDir(dir.path()).filePath(QStringLiteral("missing.tsv")), &entries, &error));
+    EXPECT_FALSE(ReadBookFile(dir.filePath(QStringLiteral("missing.tsv")), &entries, &error));
 }
 
 TEST_F(AdminTest, InitCreatesDefaultsAndOnePrivilegedLearner) {
-    const QString db = QDir(dir.path()).filePath(QStringLiteral("Tavelo.mdb"));
     TInitOptions options;
     options.learnerName = QStringLiteral("O'Brien'); delete from USERS; --");
-    ASSERT_TRUE(InitDatabase(db, options, &error)) << error.toStdString();
-    EXPECT_FALSE(InitDatabase(db, options, &error)) << "never over an existing file";
+    ASSERT_TRUE(InitDatabase(newDb, options, &error)) << error.toStdString();
+    EXPECT_FALSE(InitDatabase(newDb, options, &error)) << "never over an existing file";
     TAdoChannel ch;
-    ASSERT_TRUE(ch.OpenDatabase(db, QString()));
+    ASSERT_TRUE(ch.OpenDatabase(newDb, QString()));
     TUserList users;
     LoadUsers(ch, users);
     ASSERT_EQ(users.Count(), 1);
@@ -114,25 +139,24 @@ TEST_F(AdminTest, InitCreatesDefaultsAndOnePrivilegedLearner) {
 }
 
 TEST_F(AdminTest, AFailedInitLeavesNothingBehind) {
-    const QString db = QDir(dir.path()).filePath(QStringLiteral("Tavelo.mdb"));
     TInitOptions options;
     options.demo = true;
     options.dataDir = dir.path();
     Write(QStringLiteral("characters.tsv"), "你\tnǐ\n好\thǎo\n");
     Write(QStringLiteral("words.tsv"), "你好\ta\tb\tc\td\n"); // the second book fails
     const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_FALSE(InitDatabase(db, options, &error));
+    EXPECT_FALSE(InitDatabase(newDb, options, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("5 columns"))) << error.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before)
         << "no database, no half-made file, no journal";
 
     Write(QStringLiteral("words.tsv"), "你好\tnǐ hǎo\n");
-    ASSERT_TRUE(InitDatabase(db, options, &error)) << error.toStdString();
+    ASSERT_TRUE(InitDatabase(newDb, options, &error)) << error.toStdString();
     QStringList after = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     after.removeOne(QStringLiteral("Tavelo.mdb"));
     EXPECT_EQ(after, before) << "the database and nothing else beside it";
     TAdoChannel ch;
-    ASSERT_TRUE(ch.OpenDatabase(db, QString()));
+    ASSERT_TRUE(ch.OpenDatabase(newDb, QString()));
     EXPECT_EQ(ListDatabase(ch).filter(QStringLiteral(". book ")).size(), 2);
     for (const int id : {DefaultUserID, FirstLearnerID}) {
         TConfig c(&ch);
@@ -144,7 +168,6 @@ TEST_F(AdminTest, AFailedInitLeavesNothingBehind) {
 
 // Progress rows that are refused, or silently dropped, undo the whole subscription.
 TEST_F(AdminTest, ASubscriptionWithoutAllItsProgressRowsIsUndoneAndReported) {
-    TTestDatabase db;
     db.AddUser(100, QStringLiteral("甲"), 1);
     db.AddBook(1, QStringLiteral("b"), 3, 1);
     const char* const triggers[] = {
@@ -167,48 +190,32 @@ TEST_F(AdminTest, ASubscriptionWithoutAllItsProgressRowsIsUndoneAndReported) {
     EXPECT_EQ(db.Scalar(QStringLiteral("select SEQUENCE from UserBooks")).toInt(), 1);
 }
 
-// What the command line says and returns when a command fails. A file size limit plays a
-// disk that fills up at every stage of init.
+// What the command line says and returns when a command fails, with the disk filling up at
+// every stage of init.
 TEST_F(AdminTest, TheToolsExitCodeAndMessageTellTheTruth) {
-    const auto run = [](const QStringList& args, rlim_t fileSizeLimit = RLIM_INFINITY) {
-        QProcess p;
-        p.setChildProcessModifier([fileSizeLimit] {
-            signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails instead of killing
-            const rlimit limit{fileSizeLimit, fileSizeLimit};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        });
-        p.start(QStringLiteral(TAVELO_ADMIN_BIN), args);
-        p.waitForFinished(60000);
-        return std::make_tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                               QString::fromUtf8(p.readAllStandardError()));
-    };
-    TTestDatabase db;
     db.AddUser(100, QStringLiteral("甲"), 1);
     db.AddBook(1, QStringLiteral("b"), 3, 1);
     db.Exec(QStringLiteral(
         "create trigger T before insert on Recite begin select raise(abort, 'no'); end"));
-    auto [code, out, err] = run({QStringLiteral("--db"), db.Path(), QStringLiteral("subscribe"),
-                                 QStringLiteral("100"), QStringLiteral("1")});
-    EXPECT_EQ(code, 1);
-    EXPECT_TRUE(out.isEmpty()) << out.toStdString();
-    EXPECT_TRUE(err.contains(QStringLiteral("could not be written"))) << err.toStdString();
+    TRun r = Admin({"--db", db.Path(), "subscribe", "100", "1"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("could not be written"))) << r.err.toStdString();
 
-    const QString folder = QDir(dir.path()).filePath(QStringLiteral("new"));
+    const QString folder = dir.filePath(QStringLiteral("new"));
     const QString fresh = QDir(folder).filePath(QStringLiteral("Tavelo.mdb"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QStringList init = {QStringLiteral("--db"),      fresh,
-                              QStringLiteral("init"),      QStringLiteral("--demo"),
-                              QStringLiteral("--data"),    QStringLiteral(TAVELO_SOURCE_DATA_DIR),
-                              QStringLiteral("--no-speak")};
+    const QStringList init = {
+        "--db", fresh, "init", "--demo", "--data", TAVELO_SOURCE_DATA_DIR, "--no-speak"};
     int failures = 0;
     for (const rlim_t kb : {8, 32, 48, 64, 96, 112, 2048}) {
-        std::tie(code, out, err) = run(init, kb * 1024);
+        r = Admin(init, QString(), kb * 1024);
         const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-        if (code != 0) {
+        if (r.code != 0) {
             ++failures;
-            EXPECT_EQ(code, 1) << kb;
-            EXPECT_TRUE(err.startsWith(QStringLiteral("tavelo-admin: "))) << err.toStdString();
-            EXPECT_FALSE(out.contains(QStringLiteral("created"))) << kb;
+            EXPECT_EQ(r.code, 1) << kb;
+            EXPECT_TRUE(r.err.startsWith(QStringLiteral("tavelo-admin: "))) << r.err.toStdString();
+            EXPECT_FALSE(r.out.contains(QStringLiteral("created"))) << kb;
             EXPECT_TRUE(left.isEmpty()) << kb << " KB: " << left.join(' ').toStdString();
             continue;
         }
@@ -227,7 +234,6 @@ TEST_F(AdminTest, TheToolsExitCodeAndMessageTellTheTruth) {
 // file in the folder as it was; commands that change the database refuse while another
 // process (the program of any session) holds the lock beside it.
 TEST_F(AdminTest, RefusalsExitOneAndChangeNothing) {
-    TTestDatabase db;
     db.AddUser(100, QStringLiteral("甲"), 1);
     db.AddBook(1, QStringLiteral("b"), 3, 1);
     db.Channel().OpenDatabase(QString(), QString()); // the tool alone has it open
@@ -255,59 +261,42 @@ TEST_F(AdminTest, RefusalsExitOneAndChangeNothing) {
     const int holder = ::open(QFile::encodeName(db.Path() + QStringLiteral(".lock")).constData(),
                               O_RDWR | O_CREAT, 0644);
     ASSERT_GE(holder, 0);
+    const auto pdf = [](const QString& to) {
+        return QStringList{"print-list", "100", "--pdf", to};
+    };
     const QString lockMessage = QStringLiteral("is held");
     const struct {
         QStringList args;
         QString says;
         bool locked = false;
     } cases[] = {
-        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"), db.Path()},
-         QStringLiteral("is the database")},
-        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"),
-          at("link.mdb")},
-         QStringLiteral("is the database")},
-        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"),
-          at("hard.mdb")},
-         QStringLiteral("is the database")},
-        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"),
-          at("notes.txt")},
-         QStringLiteral("is not a PDF")},
-        {{QStringLiteral("print-list"), QStringLiteral("100"), QStringLiteral("--pdf"), folder},
-         QStringLiteral("is not a PDF")},
-        {{QStringLiteral("speak"), QStringLiteral("999")}, QStringLiteral("no book 999")},
-        {{QStringLiteral("speak"), QStringLiteral("-5")}, QStringLiteral("above 0")},
-        {{QStringLiteral("pack-sound"), QStringLiteral(TAVELO_ADMIN_BIN)},
-         QStringLiteral("not an MP3")},
-        {{QStringLiteral("pack-sound"), at("notes.txt")}, QStringLiteral("not an MP3")},
-        {{QStringLiteral("subscribe"), QStringLiteral("100"), QStringLiteral("1")},
-         lockMessage,
-         true},
-        {{QStringLiteral("import-book"), book}, lockMessage, true},
-        {{QStringLiteral("restore"), at("link.mdb")}, lockMessage, true},
+        {pdf(db.Path()), "is the database"},
+        {pdf(at("link.mdb")), "is the database"},
+        {pdf(at("hard.mdb")), "is the database"},
+        {pdf(at("notes.txt")), "is not a PDF"},
+        {pdf(folder), "is not a PDF"},
+        {{"speak", "999"}, "no book 999"},
+        {{"speak", "-5"}, "above 0"},
+        {{"pack-sound", TAVELO_ADMIN_BIN}, "not an MP3"},
+        {{"pack-sound", at("notes.txt")}, "not an MP3"},
+        {{"subscribe", "100", "1"}, lockMessage, true},
+        {{"import-book", book}, lockMessage, true},
+        {{"restore", at("link.mdb")}, lockMessage, true},
     };
     const QStringList before = state();
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
         ASSERT_EQ(::flock(holder, c.locked ? LOCK_EX : LOCK_UN), 0);
-        QProcess p;
-        p.start(QStringLiteral(TAVELO_ADMIN_BIN),
-                QStringList{QStringLiteral("--db"), db.Path()} + c.args);
-        p.waitForFinished(60000);
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        EXPECT_EQ(p.exitCode(), 1) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(err.contains(c.says))
-            << c.args.join(' ').toStdString() << ": " << err.toStdString();
-        EXPECT_EQ(state(), before) << c.args.join(' ').toStdString();
+        const TRun r = Admin(QStringList{"--db", db.Path()} + c.args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+        EXPECT_EQ(state(), before);
     }
     ::close(holder);
-    QProcess p;
-    p.start(QStringLiteral(TAVELO_ADMIN_BIN),
-            {QStringLiteral("--db"), QString(), QStringLiteral("list")});
-    p.waitForFinished(60000);
-    EXPECT_EQ(p.exitCode(), 1) << "an empty --db is no default";
+    EXPECT_EQ(Admin({"--db", QString(), "list"}).code, 1) << "an empty --db is no default";
 }
 
 TEST_F(AdminTest, ImportIsAllOrNothingAndSubscriptionMakesWordsDue) {
-    TTestDatabase db;
     db.AddUser(100, QStringLiteral("甲"), 1);
     int book = 0;
     EXPECT_FALSE(ImportBook(db.Channel(), Write(QStringLiteral("bad.tsv"), "a\nb\tc\td\te\tf\n"),
@@ -340,15 +329,12 @@ TEST_F(AdminTest, ImportIsAllOrNothingAndSubscriptionMakesWordsDue) {
 }
 
 TEST_F(AdminTest, PackedAndSpokenRecordingsUnpackToMp3) {
-    TTestDatabase db;
-    const QString mp3Dir = QDir(db.Dir()).filePath(QStringLiteral("mp3"));
     const QString raw =
         Write(QStringLiteral("好.mp3"), QByteArray("ID3\x03\0\0\0\0\0\0\xFF\xFB\x90\x64", 14) +
                                             QByteArray("pretend mp3 data ").repeated(100));
     int count = 0;
     ASSERT_TRUE(PackSounds(dir.path(), mp3Dir, &count, &error)) << error.toStdString();
     EXPECT_EQ(count, 1);
-    const QString staging = QDir(db.Dir()).filePath(QStringLiteral("6.mp3"));
     UnpackSoundFile(QDir(mp3Dir).filePath(QStringLiteral("好.mp3")), staging);
     EXPECT_FALSE(
         PackSounds(QDir(mp3Dir).filePath(QStringLiteral("好.mp3")), mp3Dir, &count, &error))
@@ -377,13 +363,11 @@ TEST_F(AdminTest, SpeakingIsAllOrNothingAndTakesWordsAsText) {
     if (espeak.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
         GTEST_SKIP() << "espeak-ng or lame is not installed";
     }
-    TTestDatabase db;
-    const QString mp3Dir = QDir(db.Dir()).filePath(QStringLiteral("mp3"));
     db.AddBook(1, QStringLiteral("b"), 0, 0);
     db.Exec(QStringLiteral("insert into Book(BOOK_ID, WORD_ID, WORD_NAME) values (1, 1, '-h'), "
                            "(1, 2, '--version'), (1, 3, '坏')"));
     // espeak-ng as found, but refusing the word 坏.
-    const QString bin = QDir(dir.path()).filePath(QStringLiteral("bin"));
+    const QString bin = dir.filePath(QStringLiteral("bin"));
     ASSERT_TRUE(QDir().mkpath(bin));
     QFile fake(QDir(bin).filePath(QStringLiteral("espeak-ng")));
     ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
@@ -406,7 +390,6 @@ TEST_F(AdminTest, SpeakingIsAllOrNothingAndTakesWordsAsText) {
     db.Exec(QStringLiteral("delete from Book where WORD_NAME = '坏'"));
     ASSERT_TRUE(SpeakBook(db.Channel(), 1, mp3Dir, &count, &error)) << error.toStdString();
     EXPECT_EQ(count, 2);
-    const QString staging = QDir(db.Dir()).filePath(QStringLiteral("6.mp3"));
     for (const char* word : {"-h", "--version"}) {
         UnpackSoundFile(QDir(mp3Dir).filePath(QLatin1String(word) + QStringLiteral(".mp3")),
                         staging);
@@ -416,7 +399,7 @@ TEST_F(AdminTest, SpeakingIsAllOrNothingAndTakesWordsAsText) {
 
 TEST_F(AdminTest, AutostartEntryIsWrittenAndRemoved) {
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    const QString entry = QDir(dir.path()).filePath(QStringLiteral("autostart/tavelo.desktop"));
+    const QString entry = dir.filePath(QStringLiteral("autostart/tavelo.desktop"));
     ASSERT_TRUE(SetAutostart(true, QStringLiteral("/opt/tavelo/tavelo"), &error));
     QFile f(entry);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -432,17 +415,8 @@ TEST_F(AdminTest, AutostartEntryIsWrittenAndRemoved) {
 // The conventions of a command, and the data folder the tool works in when no --db is given:
 // a first init there makes the folder and copies the demo's recordings and pictures.
 TEST_F(AdminTest, TheCommandLineAndTheDataFolder) {
-    const QString var = QDir(dir.path()).filePath(QStringLiteral("var"));
-    const QString opt = QDir(dir.path()).filePath(QStringLiteral("opt/"));
-    const auto run = [&](const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TAVELO_DATA_DIR"), var);
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(TAVELO_ADMIN_BIN), args);
-        p.waitForFinished(60000);
-        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).trimmed());
-    };
+    const QString var = dir.filePath(QStringLiteral("var"));
+    const QString opt = dir.filePath(QStringLiteral("opt/"));
     struct TCase {
         QStringList args;
         int code;
@@ -459,13 +433,13 @@ TEST_F(AdminTest, TheCommandLineAndTheDataFolder) {
         {{"--data-dir", opt, "data-dir"}, 0, QDir::cleanPath(opt)},
     };
     for (const TCase& c : cases) {
-        const auto [code, out] = run(c.args);
-        EXPECT_EQ(code, c.code) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(c.out.isEmpty() || out.startsWith(c.out))
-            << c.args.join(' ').toStdString() << ": " << out.toStdString();
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const TRun r = Admin(c.args, var);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_TRUE(c.out.isEmpty() || r.out.startsWith(c.out)) << r.out.toStdString();
     }
 
-    const QString demo = QDir(dir.path()).filePath(QStringLiteral("demo"));
+    const QString demo = dir.filePath(QStringLiteral("demo"));
     ASSERT_TRUE(QDir().mkpath(demo + QStringLiteral("/mp3")) &&
                 QDir().mkpath(demo + QStringLiteral("/jpg")) && QDir().mkpath(var + "/mp3"));
     for (const char* book : {"words.tsv", "characters.tsv"}) {
@@ -476,8 +450,8 @@ TEST_F(AdminTest, TheCommandLineAndTheDataFolder) {
     Write(QStringLiteral("demo/mp3/好.mp3"), "packaged");
     Write(QStringLiteral("demo/jpg/你.jpg"), "picture");
     Write(QStringLiteral("var/mp3/好.mp3"), "the learner's own");
-    const auto [code, out] = run({"init", "--demo", "--data", demo, "--no-speak"});
-    ASSERT_EQ(code, 0) << out.toStdString();
+    const TRun init = Admin({"init", "--demo", "--data", demo, "--no-speak"}, var);
+    ASSERT_EQ(init.code, 0) << init.out.toStdString();
     EXPECT_TRUE(QFileInfo::exists(var + "/Tavelo.mdb"));
     const auto read = [](const QString& path) {
         QFile f(path);
