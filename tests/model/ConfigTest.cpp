@@ -16,9 +16,6 @@ protected:
                              .arg(user)
                              .arg(sequence));
     }
-    int Rows(int user) {
-        return db.Count(QStringLiteral("from CONFIG where USERID = %1").arg(user));
-    }
     TTestDatabase db;
     TAdoChannel& ch = db.Channel();
 };
@@ -65,7 +62,7 @@ TEST_F(ConfigTest, SaveWritesExactlyTheSettingsWithTheDefaultUsersChoiceTexts) {
     SeedStartValues(c);
     c.ShowPicture = true;
     c.Save(100);
-    EXPECT_EQ(Rows(100), 33);
+    EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 100")), 33);
     EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 100 and SEQUENCE = 99")), 0);
     EXPECT_EQ(Stored("CHOICE", 100, 1).toString(), QStringLiteral("group"))
         << "the first of the default user's texts";
@@ -90,10 +87,10 @@ TEST_F(ConfigTest, SavingUnderTheDefaultIdKeepsItsTextsAndLeavesTheUserAlone) {
     a.Load(100);
     a.WordNum = 30;
     a.Save(DefaultUserID);
-    EXPECT_EQ(Rows(DefaultUserID), 33);
+    EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 1")), 33);
     EXPECT_EQ(Stored("CHOICE", DefaultUserID, 3).toString(), QStringLiteral("first score"));
     EXPECT_EQ(Stored("NUMBEREX", DefaultUserID, 1).toInt(), 30);
-    EXPECT_EQ(Rows(100), 1);
+    EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 100")), 1);
     EXPECT_EQ(db.Scalar(QStringLiteral("select NUMBEREX from CONFIG where USERID = 100")).toInt(),
               10);
 }
@@ -106,7 +103,7 @@ TEST_F(ConfigTest, AFailedSaveLeavesTheStoredRowsAsTheyWere) {
     TConfig c(&ch);
     SeedStartValues(c);
     c.Save(100);
-    EXPECT_EQ(Rows(100), 1);
+    EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 100")), 1);
     EXPECT_EQ(c.WordNum, 20) << "the in-memory values stay";
 }
 
