@@ -37,8 +37,7 @@ TEST_F(PlayerTest, EachNewPlayEndsTheOneBefore) {
             QCoreApplication::processEvents();
         }
     }
-    const TPlaybackProbe probe = ProbePlayback();
-    EXPECT_EQ(probe.source, files.last().toStdString());
+    EXPECT_EQ(ProbePlayback().source, files.last().toStdString());
     EXPECT_TRUE(WaitUntilPlaying()) << Describe(ProbePlayback());
     // One stream to the server carries every word: a new one per word would start cold.
     EXPECT_EQ(ProbePlayback().streamsOpened, 1) << Describe(ProbePlayback());

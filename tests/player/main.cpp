@@ -3,9 +3,7 @@
 #include "player/Player.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -34,12 +32,7 @@ static int RunApplicationEndsFirst(int argc, char** argv, const char* mp3) {
         QCoreApplication app(argc, argv);
         if (pvInitMp3(0, 0, 0, 0, 32) != 0 || pvPlayMp3(mp3) != 0)
             return 1;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 300) {
-            QCoreApplication::processEvents();
-            QThread::msleep(5);
-        }
+        testplayer::WaitFor([] { return false; }, 300);
     }
     return pvPlayMp3(mp3) != 0 && pvFreeMp3() != 0 ? 0 : 1;
 }
