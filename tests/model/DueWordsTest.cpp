@@ -40,6 +40,11 @@ protected:
         u->Config.FloorAbility = floor;
         u->Config.CeilingAbility = ceiling;
     }
+    // The names of the words the next selection gives.
+    QStringList Select(TUser* u) {
+        u->SelectDueWords(words);
+        return Names(words);
+    }
     QStringList Names(const TWordList& list) {
         QStringList names;
         for (int i = 0; i < list.Count(); ++i) {
@@ -98,18 +103,14 @@ TEST_F(DueWordsTest, AWordIsDueOnceTheLostPointsReachItsAbility) {
     TUser* u = Load();
     ASSERT_EQ(u->Config.Oblivion, 12); // a rate of 0.50 days per point
     now = d + 3.99;
-    u->SelectDueWords(words);
-    EXPECT_TRUE(words.Empty());
+    EXPECT_EQ(Select(u), QStringList());
     now = d + 4.00;
-    u->SelectDueWords(words);
-    EXPECT_EQ(words.Count(), 1);
+    EXPECT_EQ(Select(u).size(), 1);
     // At the upper limit a word is never due in learning mode, but review still finds it.
     SetProgress(QStringLiteral("1 = 1"), 50, 36526.0);
-    u->SelectDueWords(words);
-    EXPECT_TRUE(words.Empty());
+    EXPECT_EQ(Select(u), QStringList());
     Review(u, 1, 100);
-    u->SelectDueWords(words);
-    EXPECT_EQ(words.Count(), 1);
+    EXPECT_EQ(Select(u).size(), 1);
 }
 
 TEST_F(DueWordsTest, ARateBelowOneHourCountsAsOne) {
@@ -118,11 +119,9 @@ TEST_F(DueWordsTest, ARateBelowOneHourCountsAsOne) {
     SetProgress(QStringLiteral("WORD_ID = 2"), 10, kNow - 0.30);
     TUser* u = Load();
     u->Config.Oblivion = 0;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), QStringList{QStringLiteral("w1")});
+    EXPECT_EQ(Select(u), QStringList{QStringLiteral("w1")});
     u->Config.Oblivion = -5;
-    u->SelectDueWords(words);
-    EXPECT_EQ(words.Count(), 1);
+    EXPECT_EQ(Select(u).size(), 1);
 }
 
 TEST_F(DueWordsTest, RandomOrderFollowsTheStoredNumbers) {
@@ -130,12 +129,10 @@ TEST_F(DueWordsTest, RandomOrderFollowsTheStoredNumbers) {
     db.Exec(QStringLiteral("update Recite set RANDOM_NUM = 10 - WORD_ID"));
     TUser* u = Load();
     u->Config.ReciteOrder = 1;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w1", "w2", "w3"}))
+    EXPECT_EQ(Select(u), (QStringList{"w1", "w2", "w3"}))
         << "w3 has the lowest number, so it is last in";
     u->Config.ReciteOrder = 0;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w3", "w2", "w1"}));
+    EXPECT_EQ(Select(u), (QStringList{"w3", "w2", "w1"}));
 }
 
 TEST_F(DueWordsTest, ReviewFiltersByPassesAbilityAndDate) {
@@ -151,24 +148,19 @@ TEST_F(DueWordsTest, ReviewFiltersByPassesAbilityAndDate) {
     TConfig& c = u->Config;
     c.RoundCompare = false;
     c.RoundNumber = 0;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w4", "w1"})) << "only words never passed";
+    EXPECT_EQ(Select(u), (QStringList{"w4", "w1"})) << "only words never passed";
     c.RoundCompare = true;
     c.RoundNumber = 1;
     u->ReviewPage = 0;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w3", "w2"}));
+    EXPECT_EQ(Select(u), (QStringList{"w3", "w2"}));
     c.RoundNumber = 0;
     Review(u, 6, 5);
-    u->SelectDueWords(words);
-    EXPECT_TRUE(words.Empty()) << "floor above ceiling";
+    EXPECT_EQ(Select(u), QStringList()) << "floor above ceiling";
     c.RestrictTime = true;
     c.StartDay = -2;
     c.EndDay = -1;
     Review(u, 1, 5);
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w2", "w1"}))
-        << "from the day before yesterday up to today";
+    EXPECT_EQ(Select(u), (QStringList{"w2", "w1"})) << "from the day before yesterday up to today";
 }
 
 TEST_F(DueWordsTest, ReviewGroupsPageThroughEachBook) {
