@@ -91,8 +91,7 @@ TEST_F(ConfigTest, SavingUnderTheDefaultIdKeepsItsTextsAndLeavesTheUserAlone) {
     EXPECT_EQ(Stored("CHOICE", DefaultUserID, 3).toString(), QStringLiteral("first score"));
     EXPECT_EQ(Stored("NUMBEREX", DefaultUserID, 1).toInt(), 30);
     EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 100")), 1);
-    EXPECT_EQ(db.Scalar(QStringLiteral("select NUMBEREX from CONFIG where USERID = 100")).toInt(),
-              10);
+    EXPECT_EQ(Stored("NUMBEREX", 100, 1).toInt(), 10);
 }
 
 TEST_F(ConfigTest, AFailedSaveLeavesTheStoredRowsAsTheyWere) {
