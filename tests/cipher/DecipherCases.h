@@ -15,6 +15,15 @@ inline const std::string KeyText =
 inline const std::vector<uint8_t> Cipher = Hex("69c4e0d86a7b0430d8cdb78070b4c55a");
 inline const std::vector<uint8_t> Plain = Hex("00112233445566778899aabbccddeeff");
 
+// The block `times` over, as a string of bytes.
+inline std::string Repeat(const std::vector<uint8_t>& block, int times) {
+    std::string s;
+    for (int i = 0; i < times; ++i) {
+        s.append(block.begin(), block.end());
+    }
+    return s;
+}
+
 template <class TError>
 void ExpectFailure(const std::function<void()>& call, const std::string& message) {
     try {

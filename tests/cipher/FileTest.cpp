@@ -15,20 +15,15 @@ std::vector<uint8_t> Form(int64_t storedLength, int blocks, std::size_t extra = 
     for (int i = 0; i < 8; ++i) {
         bytes.push_back(static_cast<uint8_t>(static_cast<uint64_t>(storedLength) >> (8 * i)));
     }
-    for (int i = 0; i < blocks; ++i) {
-        bytes.insert(bytes.end(), Cipher.begin(), Cipher.end());
-    }
+    const std::string body = Repeat(Cipher, blocks);
+    bytes.insert(bytes.end(), body.begin(), body.end());
     bytes.resize(bytes.size() + extra, 0x5a);
     return bytes;
 }
 
 std::vector<uint8_t> PlainPrefix(std::size_t n) {
-    std::vector<uint8_t> out;
-    while (out.size() < n) {
-        out.insert(out.end(), Plain.begin(), Plain.end());
-    }
-    out.resize(n);
-    return out;
+    const std::string plain = Repeat(Plain, static_cast<int>(n / 16 + 1)).substr(0, n);
+    return {plain.begin(), plain.end()};
 }
 
 class DecipherFileTest : public testing::Test {

@@ -12,14 +12,6 @@ namespace {
 // The key of FIPS-197 C.1.
 const TAESKey128 Key = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 
-std::string Repeat(const std::vector<uint8_t>& block, int times) {
-    std::string s;
-    for (int i = 0; i < times; ++i) {
-        s.append(block.begin(), block.end());
-    }
-    return s;
-}
-
 // Reports a size of `claimed` bytes but holds only `data`: a source that ends early.
 class TShortSource : public std::streambuf {
 public:

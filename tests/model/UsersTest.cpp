@@ -156,11 +156,9 @@ protected:
     QList<int> Sequences(std::initializer_list<int> bookIDs) {
         QList<int> sequences;
         for (int id : bookIDs) {
-            sequences << db.Scalar(
-                               QStringLiteral("select SEQUENCE from UserBooks where USERID = 100 "
-                                              "and BOOKID = %1")
-                                   .arg(id))
-                             .toInt();
+            const QString where = QStringLiteral("where USERID = 100 and BOOKID = %1").arg(id);
+            sequences
+                << db.Scalar(QStringLiteral("select SEQUENCE from UserBooks ") + where).toInt();
         }
         return sequences;
     }
