@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <utility>
 
 namespace testplayer {
 
@@ -93,9 +94,7 @@ bool NullSink::Start() {
 
 QByteArray NullSink::TakeRecording() {
     recorded_ += recorder_.readAllStandardOutput();
-    QByteArray out;
-    out.swap(recorded_);
-    return out;
+    return std::exchange(recorded_, {});
 }
 
 qint16 SampleAt(const QByteArray& samples, qsizetype i) {
