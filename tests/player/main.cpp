@@ -19,10 +19,7 @@ extern "C" const char* __lsan_default_suppressions() {
 
 // Without an application object the player refuses to start and stays harmless.
 static int RunWithoutApplication(const char* mp3) {
-    const bool initRefused = pvInitMp3(0, 0, 0, 0, 32) != 0;
-    const bool playRefused = pvPlayMp3(mp3) != 0;
-    const bool freeRefused = pvFreeMp3() != 0;
-    return initRefused && playRefused && freeRefused ? 0 : 1;
+    return pvInitMp3(0, 0, 0, 0, 32) != 0 && pvPlayMp3(mp3) != 0 && pvFreeMp3() != 0 ? 0 : 1;
 }
 
 // The application object goes while a recording plays and before pvFreeMp3: the player stops
