@@ -11,10 +11,8 @@ class ConfigTest : public ::testing::Test {
 protected:
     // One stored column of a setting's row.
     QVariant Stored(const char* column, int user, int sequence) {
-        return db.Scalar(QStringLiteral("select %1 from CONFIG where USERID = %2 and SEQUENCE = %3")
-                             .arg(QLatin1String(column))
-                             .arg(user)
-                             .arg(sequence));
+        return db.Scalar(SqlFormat("select %s from CONFIG where USERID = %d and SEQUENCE = %d",
+                                   {column, user, sequence}));
     }
     TTestDatabase db;
     TAdoChannel& ch = db.Channel();

@@ -21,12 +21,9 @@ protected:
         return users.Object(0);
     }
     void SetProgress(const QString& where, int ability, double date, int round = 0) {
-        db.Exec(QStringLiteral(
-                    "update Recite set ABILITY = %1, UPDATE_DATE = %2, WORD_ROUND = %3 where %4")
-                    .arg(ability)
-                    .arg(date, 0, 'f', 2)
-                    .arg(round)
-                    .arg(where));
+        db.Exec(
+            SqlFormat("update Recite set ABILITY = %d, UPDATE_DATE = %f, WORD_ROUND = %d where %s",
+                      {ability, date, round, where}));
     }
     // Learner 100 subscribed to book 1 alone, whose words w1, w2, ... have the ids 1, 2, ...
     void OneBook(int count) {
