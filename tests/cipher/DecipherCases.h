@@ -1,7 +1,6 @@
 #pragma once
 
-// What the deciphering tests share: the example block of FIPS-197 C.1 and a check of the error
-// a call fails with.
+// Shared by the deciphering tests: the example block of FIPS-197 C.1 and a failure check.
 
 #include "AesVectors.h"
 

@@ -66,12 +66,11 @@ TEST(DecipherHexText, ReturnsEveryDecipheredByteWhateverTheStoredLength) {
 
 TEST(DecipherHexText, KeyTextIsZeroFilledOrCutToTheKeySize) {
     const std::string text40 = "0123456789abcdefghijklmnopqrstuvwxyzABCD";
-    const std::vector<uint8_t> cipher = Hex(CipherHex);
     // The key written out by hand: the text's first bytes, then zeros.
     const auto byHand = [&](auto key, std::size_t textLength) {
         std::copy_n(text40.begin(), std::min(key.size(), textLength), key.begin());
         const auto schedule = ExpandAESKeyForDecryption(key);
-        return EachBlock(cipher, [&](const TAESBuffer& b) { return DecryptAES(b, schedule); });
+        return EachBlock(Cipher, [&](const TAESBuffer& b) { return DecryptAES(b, schedule); });
     };
     const auto viaHex = [&](int keySize, std::size_t textLength) {
         return DecipherHexText(LengthHex(16) + CipherHex,

@@ -154,13 +154,12 @@ protected:
     }
     // The learner's sequence number of each of these books.
     QList<int> Sequences(std::initializer_list<int> bookIDs) {
-        QList<int> sequences;
+        QList<int> numbers;
         for (int id : bookIDs) {
             const QString where = QStringLiteral("where USERID = 100 and BOOKID = %1").arg(id);
-            sequences
-                << db.Scalar(QStringLiteral("select SEQUENCE from UserBooks ") + where).toInt();
+            numbers << db.Scalar(QStringLiteral("select SEQUENCE from UserBooks ") + where).toInt();
         }
-        return sequences;
+        return numbers;
     }
     TUser* u = nullptr;
 };
