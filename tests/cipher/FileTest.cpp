@@ -1,6 +1,6 @@
 // Deciphering an enciphered file into another.
 
-#include "AesVectors.h"
+#include "DecipherCases.h"
 #include "cipher/AES.h"
 
 #include <cstring>
@@ -10,31 +10,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// FIPS-197 C.1 with the key 00 01 .. 0f, whose bytes are the key text.
-const std::string KeyText =
-    std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f", 16);
-const std::vector<uint8_t> Cipher = Hex("69c4e0d86a7b0430d8cdb78070b4c55a");
-const std::vector<uint8_t> Plain = Hex("00112233445566778899aabbccddeeff");
-
 std::vector<uint8_t> Form(int64_t storedLength, int blocks, std::size_t extra = 0) {
     std::vector<uint8_t> bytes;
     for (int i = 0; i < 8; ++i) {
         bytes.push_back(static_cast<uint8_t>(static_cast<uint64_t>(storedLength) >> (8 * i)));
     }
-    for (int i = 0; i < blocks; ++i) {
-        bytes.insert(bytes.end(), Cipher.begin(), Cipher.end());
-    }
+    const std::string body = Repeat(Cipher, blocks);
+    bytes.insert(bytes.end(), body.begin(), body.end());
     bytes.resize(bytes.size() + extra, 0x5a);
     return bytes;
 }
 
 std::vector<uint8_t> PlainPrefix(std::size_t n) {
-    std::vector<uint8_t> out;
-    while (out.size() < n) {
-        out.insert(out.end(), Plain.begin(), Plain.end());
-    }
-    out.resize(n);
-    return out;
+    const std::string plain = Repeat(Plain, static_cast<int>(n / 16 + 1)).substr(0, n);
+    return {plain.begin(), plain.end()};
 }
 
 class DecipherFileTest : public testing::Test {

@@ -1,6 +1,6 @@
 // The count rules and the errors of the stream routine.
 
-#include "AesVectors.h"
+#include "DecipherCases.h"
 #include "cipher/ElAES.h"
 
 #include <sstream>
@@ -9,18 +9,8 @@ using namespace aes_testing;
 
 namespace {
 
-// FIPS-197 C.1: one block under the key 00 01 .. 0f.
+// The key of FIPS-197 C.1.
 const TAESKey128 Key = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-const std::vector<uint8_t> Cipher = Hex("69c4e0d86a7b0430d8cdb78070b4c55a");
-const std::vector<uint8_t> Plain = Hex("00112233445566778899aabbccddeeff");
-
-std::string Repeat(const std::vector<uint8_t>& block, int times) {
-    std::string s;
-    for (int i = 0; i < times; ++i) {
-        s.append(block.begin(), block.end());
-    }
-    return s;
-}
 
 // Reports a size of `claimed` bytes but holds only `data`: a source that ends early.
 class TShortSource : public std::streambuf {
@@ -98,14 +88,11 @@ TEST(DecipherStreamEcb, AppendsToWhatTheDestinationHolds) {
 
 TEST(DecipherStreamEcb, CountNotAMultipleOf16FailsBeforeWriting) {
     for (const int64_t count : {int64_t{20}, int64_t{0}}) {
+        SCOPED_TRACE(testing::Message() << "count " << count);
         std::istringstream source(Repeat(Cipher, 1) + "1234"); // 20 bytes
         std::ostringstream dest;
-        try {
-            DecipherStreamEcb(source, count, Key, dest);
-            ADD_FAILURE() << "no error for count " << count;
-        } catch (const EAESError& e) {
-            EXPECT_STREQ(e.what(), "Invalid buffer size for decryption");
-        }
+        ExpectFailure<EAESError>([&] { DecipherStreamEcb(source, count, Key, dest); },
+                                 "Invalid buffer size for decryption");
         EXPECT_EQ(dest.str(), "");
     }
 }
@@ -114,12 +101,8 @@ TEST(DecipherStreamEcb, SourceEndingEarlyIsAReadError) {
     TShortSource buffer(Repeat(Cipher, 1), 32);
     std::istream source(&buffer);
     std::ostringstream dest;
-    try {
-        DecipherStreamEcb(source, 32, Key, dest);
-        ADD_FAILURE() << "no error";
-    } catch (const EStreamError& e) {
-        EXPECT_STREQ(e.what(), "Stream read error");
-    }
+    ExpectFailure<EStreamError>([&] { DecipherStreamEcb(source, 32, Key, dest); },
+                                "Stream read error");
     EXPECT_EQ(dest.str(), Repeat(Plain, 1));
 }
 
@@ -127,11 +110,7 @@ TEST(DecipherStreamEcb, DestinationTakingLessIsAWriteError) {
     std::istringstream source(Repeat(Cipher, 2));
     TSmallSink sink(20);
     std::ostream dest(&sink);
-    try {
-        DecipherStreamEcb(source, 0, Key, dest);
-        ADD_FAILURE() << "no error";
-    } catch (const EStreamError& e) {
-        EXPECT_STREQ(e.what(), "Stream write error");
-    }
+    ExpectFailure<EStreamError>([&] { DecipherStreamEcb(source, 0, Key, dest); },
+                                "Stream write error");
     EXPECT_EQ(sink.Taken.substr(0, 16), Repeat(Plain, 1));
 }

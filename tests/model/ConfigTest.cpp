@@ -9,6 +9,11 @@ namespace {
 
 class ConfigTest : public ::testing::Test {
 protected:
+    // One stored column of a setting's row.
+    QVariant Stored(const char* column, int user, int sequence) {
+        return db.Scalar(SqlFormat("select %s from CONFIG where USERID = %d and SEQUENCE = %d",
+                                   {column, user, sequence}));
+    }
     TTestDatabase db;
     TAdoChannel& ch = db.Channel();
 };
@@ -57,23 +62,11 @@ TEST_F(ConfigTest, SaveWritesExactlyTheSettingsWithTheDefaultUsersChoiceTexts) {
     c.Save(100);
     EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 100")), 33);
     EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 100 and SEQUENCE = 99")), 0);
-    EXPECT_EQ(
-        db.Scalar(QStringLiteral("select CHOICE from CONFIG where USERID = 100 and SEQUENCE = 1"))
-            .toString(),
-        QStringLiteral("group"))
+    EXPECT_EQ(Stored("CHOICE", 100, 1).toString(), QStringLiteral("group"))
         << "the first of the default user's texts";
-    EXPECT_EQ(
-        db.Scalar(QStringLiteral("select CHOICE from CONFIG where USERID = 100 and SEQUENCE = 75"))
-            .toString(),
-        QStringLiteral("it's columns"));
-    EXPECT_EQ(
-        db.Scalar(QStringLiteral("select CHOICE from CONFIG where USERID = 100 and SEQUENCE = 2"))
-            .toString(),
-        QString());
-    EXPECT_EQ(
-        db.Scalar(QStringLiteral("select NUMBEREX from CONFIG where USERID = 100 and SEQUENCE = 9"))
-            .toInt(),
-        1);
+    EXPECT_EQ(Stored("CHOICE", 100, 75).toString(), QStringLiteral("it's columns"));
+    EXPECT_EQ(Stored("CHOICE", 100, 2).toString(), QString());
+    EXPECT_EQ(Stored("NUMBEREX", 100, 9).toInt(), 1);
     TConfig back(&ch);
     back.Load(100);
     for (int sequence : TConfig::kSequences) {
@@ -93,17 +86,10 @@ TEST_F(ConfigTest, SavingUnderTheDefaultIdKeepsItsTextsAndLeavesTheUserAlone) {
     a.WordNum = 30;
     a.Save(DefaultUserID);
     EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 1")), 33);
-    EXPECT_EQ(
-        db.Scalar(QStringLiteral("select CHOICE from CONFIG where USERID = 1 and SEQUENCE = 3"))
-            .toString(),
-        QStringLiteral("first score"));
-    EXPECT_EQ(
-        db.Scalar(QStringLiteral("select NUMBEREX from CONFIG where USERID = 1 and SEQUENCE = 1"))
-            .toInt(),
-        30);
+    EXPECT_EQ(Stored("CHOICE", DefaultUserID, 3).toString(), QStringLiteral("first score"));
+    EXPECT_EQ(Stored("NUMBEREX", DefaultUserID, 1).toInt(), 30);
     EXPECT_EQ(db.Count(QStringLiteral("from CONFIG where USERID = 100")), 1);
-    EXPECT_EQ(db.Scalar(QStringLiteral("select NUMBEREX from CONFIG where USERID = 100")).toInt(),
-              10);
+    EXPECT_EQ(Stored("NUMBEREX", 100, 1).toInt(), 10);
 }
 
 TEST_F(ConfigTest, AFailedSaveLeavesTheStoredRowsAsTheyWere) {

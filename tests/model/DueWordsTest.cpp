@@ -1,4 +1,3 @@
-#include "AdminOps.h"
 #include "TestDatabase.h"
 #include "model/User.h"
 #include "store/Channels.h"
@@ -22,12 +21,26 @@ protected:
         return users.Object(0);
     }
     void SetProgress(const QString& where, int ability, double date, int round = 0) {
-        db.Exec(QStringLiteral(
-                    "update Recite set ABILITY = %1, UPDATE_DATE = %2, WORD_ROUND = %3 where %4")
-                    .arg(ability)
-                    .arg(date, 0, 'f', 2)
-                    .arg(round)
-                    .arg(where));
+        db.Exec(
+            SqlFormat("update Recite set ABILITY = %d, UPDATE_DATE = %f, WORD_ROUND = %d where %s",
+                      {ability, date, round, where}));
+    }
+    // Learner 100 subscribed to book 1 alone, whose words w1, w2, ... have the ids 1, 2, ...
+    void OneBook(int count) {
+        db.AddBook(1, QStringLiteral("a"), count, 1);
+        db.Subscribe(100, 1, 1);
+    }
+    // Review mode from its first page, over the abilities floor to ceiling.
+    static void Review(TUser* u, int floor, int ceiling) {
+        u->ReviewMode = true;
+        u->ReviewPage = 0;
+        u->Config.FloorAbility = floor;
+        u->Config.CeilingAbility = ceiling;
+    }
+    // The names of the words the next selection gives.
+    QStringList Select(TUser* u) {
+        u->SelectDueWords(words);
+        return Names(words);
     }
     QStringList Names(const TWordList& list) {
         QStringList names;
@@ -81,61 +94,46 @@ TEST_F(DueWordsTest, GroupFillsFromTheBooksInOrderWithTheLastWordTakenFirst) {
 }
 
 TEST_F(DueWordsTest, AWordIsDueOnceTheLostPointsReachItsAbility) {
-    db.AddBook(1, QStringLiteral("a"), 1, 1);
-    db.Subscribe(100, 1, 1);
+    OneBook(1);
     const double d = 46000.00;
     SetProgress(QStringLiteral("1 = 1"), 8, d);
     TUser* u = Load();
     ASSERT_EQ(u->Config.Oblivion, 12); // a rate of 0.50 days per point
     now = d + 3.99;
-    u->SelectDueWords(words);
-    EXPECT_TRUE(words.Empty());
+    EXPECT_EQ(Select(u), QStringList());
     now = d + 4.00;
-    u->SelectDueWords(words);
-    EXPECT_EQ(words.Count(), 1);
+    EXPECT_EQ(Select(u).size(), 1);
     // At the upper limit a word is never due in learning mode, but review still finds it.
     SetProgress(QStringLiteral("1 = 1"), 50, 36526.0);
-    u->SelectDueWords(words);
-    EXPECT_TRUE(words.Empty());
-    u->ReviewMode = true;
-    u->ReviewPage = 0;
-    u->Config.FloorAbility = 1;
-    u->Config.CeilingAbility = 100;
-    u->SelectDueWords(words);
-    EXPECT_EQ(words.Count(), 1);
+    EXPECT_EQ(Select(u), QStringList());
+    Review(u, 1, 100);
+    EXPECT_EQ(Select(u).size(), 1);
 }
 
 TEST_F(DueWordsTest, ARateBelowOneHourCountsAsOne) {
-    db.AddBook(1, QStringLiteral("a"), 2, 1);
-    db.Subscribe(100, 1, 1);
+    OneBook(2);
     SetProgress(QStringLiteral("WORD_ID = 1"), 10, kNow - 0.40); // 10 points at 0.04 days each
     SetProgress(QStringLiteral("WORD_ID = 2"), 10, kNow - 0.30);
     TUser* u = Load();
     u->Config.Oblivion = 0;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), QStringList{QStringLiteral("w1")});
+    EXPECT_EQ(Select(u), QStringList{QStringLiteral("w1")});
     u->Config.Oblivion = -5;
-    u->SelectDueWords(words);
-    EXPECT_EQ(words.Count(), 1);
+    EXPECT_EQ(Select(u).size(), 1);
 }
 
 TEST_F(DueWordsTest, RandomOrderFollowsTheStoredNumbers) {
-    db.AddBook(1, QStringLiteral("a"), 3, 1);
-    db.Subscribe(100, 1, 1);
+    OneBook(3);
     db.Exec(QStringLiteral("update Recite set RANDOM_NUM = 10 - WORD_ID"));
     TUser* u = Load();
     u->Config.ReciteOrder = 1;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w1", "w2", "w3"}))
+    EXPECT_EQ(Select(u), (QStringList{"w1", "w2", "w3"}))
         << "w3 has the lowest number, so it is last in";
     u->Config.ReciteOrder = 0;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w3", "w2", "w1"}));
+    EXPECT_EQ(Select(u), (QStringList{"w3", "w2", "w1"}));
 }
 
 TEST_F(DueWordsTest, ReviewFiltersByPassesAbilityAndDate) {
-    db.AddBook(1, QStringLiteral("a"), 4, 1);
-    db.Subscribe(100, 1, 1);
+    OneBook(4);
     const double today = 46000.0;
     now = today + 0.6;
     SetProgress(QStringLiteral("WORD_ID = 1"), 5, today - 2 + 0.01, 0); // day before yesterday
@@ -143,46 +141,33 @@ TEST_F(DueWordsTest, ReviewFiltersByPassesAbilityAndDate) {
     SetProgress(QStringLiteral("WORD_ID = 3"), 5, today, 1);            // today's midnight
     SetProgress(QStringLiteral("WORD_ID = 4"), 0, today - 3, 0);        // never passed, ability 0
     TUser* u = Load();
-    u->ReviewMode = true;
+    Review(u, 0, 100);
     TConfig& c = u->Config;
     c.RoundCompare = false;
     c.RoundNumber = 0;
-    c.FloorAbility = 0;
-    c.CeilingAbility = 100;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w4", "w1"})) << "only words never passed";
+    EXPECT_EQ(Select(u), (QStringList{"w4", "w1"})) << "only words never passed";
     c.RoundCompare = true;
     c.RoundNumber = 1;
     u->ReviewPage = 0;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w3", "w2"}));
+    EXPECT_EQ(Select(u), (QStringList{"w3", "w2"}));
     c.RoundNumber = 0;
-    c.FloorAbility = 6;
-    c.CeilingAbility = 5;
-    u->ReviewPage = 0;
-    u->SelectDueWords(words);
-    EXPECT_TRUE(words.Empty()) << "floor above ceiling";
-    c.FloorAbility = 1;
+    Review(u, 6, 5);
+    EXPECT_EQ(Select(u), QStringList()) << "floor above ceiling";
     c.RestrictTime = true;
     c.StartDay = -2;
     c.EndDay = -1;
-    u->ReviewPage = 0;
-    u->SelectDueWords(words);
-    EXPECT_EQ(Names(words), (QStringList{"w2", "w1"}))
-        << "from the day before yesterday up to today";
+    Review(u, 1, 5);
+    EXPECT_EQ(Select(u), (QStringList{"w2", "w1"})) << "from the day before yesterday up to today";
 }
 
 TEST_F(DueWordsTest, ReviewGroupsPageThroughEachBook) {
-    db.AddBook(1, QStringLiteral("a"), 12, 1);
-    db.Subscribe(100, 1, 1);
+    OneBook(12);
     SetProgress(QStringLiteral("1 = 1"), 5, kNow, 1);
     TUser* u = Load();
-    u->ReviewMode = true;
+    Review(u, 1, 10);
     u->Config.WordNum = 5;
     u->Config.RoundCompare = true;
     u->Config.RoundNumber = 1;
-    u->Config.FloorAbility = 1;
-    u->Config.CeilingAbility = 10;
     EXPECT_FALSE(u->SelectDueWords(words));
     EXPECT_EQ(words.Text(4), QStringLiteral("w1"));
     EXPECT_FALSE(u->SelectDueWords(words));
@@ -235,8 +220,7 @@ TEST_F(DueWordsTest, PrintQueryListsEveryWordAndKeepsItsRows) {
 }
 
 TEST_F(DueWordsTest, ABookWhoseQueryFailsContributesNothing) {
-    db.AddBook(1, QStringLiteral("a"), 3, 1);
-    db.Subscribe(100, 1, 1);
+    OneBook(3);
     TUser* u = Load();
     db.Exec(QStringLiteral("drop table Book"));
     EXPECT_TRUE(u->SelectDueWords(words));

@@ -1,4 +1,3 @@
-#include "AdminOps.h"
 #include "ScopedHandler.h"
 #include "TestDatabase.h"
 #include "common/Errors.h"
@@ -142,31 +141,32 @@ protected:
         LoadUsers(ch, users);
         u = users.Object(0);
     }
-    TBook* Spare(int bookID) {
-        for (int i = 0; i < u->SpareBooks.Count(); ++i) {
-            if (u->SpareBooks.Object(i)->BookID == bookID) {
-                return u->SpareBooks.Object(i);
+    // Subscribes to the spare books with these ids, in this order.
+    void Include(std::initializer_list<int> bookIDs) {
+        for (int id : bookIDs) {
+            int i = 0;
+            while (i < u->SpareBooks.Count() && u->SpareBooks.Object(i)->BookID != id) {
+                ++i;
             }
+            ASSERT_LT(i, u->SpareBooks.Count()) << "book " << id << " is not spare";
+            u->IncludeBook(u->SpareBooks.Object(i));
         }
-        return nullptr;
     }
-    int Sequence(int bookID) {
-        return db
-            .Scalar(
-                QStringLiteral("select SEQUENCE from UserBooks where USERID = 100 and BOOKID = %1")
-                    .arg(bookID))
-            .toInt();
+    // The learner's sequence number of each of these books.
+    QList<int> Sequences(std::initializer_list<int> bookIDs) {
+        QList<int> numbers;
+        for (int id : bookIDs) {
+            const QString where = QStringLiteral("where USERID = 100 and BOOKID = %1").arg(id);
+            numbers << db.Scalar(QStringLiteral("select SEQUENCE from UserBooks ") + where).toInt();
+        }
+        return numbers;
     }
     TUser* u = nullptr;
 };
 
 TEST_F(BooksTest, SubscribingCopiesTheBookAsDueWordsInOrder) {
-    u->IncludeBook(Spare(1));
-    u->IncludeBook(Spare(2));
-    u->IncludeBook(Spare(3));
-    EXPECT_EQ(Sequence(1), 1);
-    EXPECT_EQ(Sequence(2), 2);
-    EXPECT_EQ(Sequence(3), 3);
+    Include({1, 2, 3});
+    EXPECT_EQ(Sequences({1, 2, 3}), (QList<int>{1, 2, 3}));
     EXPECT_EQ(u->SelectedBooks.Count(), 3);
     EXPECT_EQ(u->SpareBooks.Count(), 1);
     EXPECT_EQ(db.Count(QStringLiteral("from Recite where USER_ID = 100 and BOOK_ID = 1")), 3);
@@ -179,17 +179,14 @@ TEST_F(BooksTest, SubscribingCopiesTheBookAsDueWordsInOrder) {
 }
 
 TEST_F(BooksTest, RemovingAndResubscribingKeepsTheOtherSequences) {
-    u->IncludeBook(Spare(1));
-    u->IncludeBook(Spare(2));
-    u->IncludeBook(Spare(3));
+    Include({1, 2, 3});
     u->ExcludeBook(u->SelectedBooks.Object(0));
     EXPECT_EQ(db.Count(QStringLiteral("from UserBooks where BOOKID = 1")), 0);
     EXPECT_EQ(db.Count(QStringLiteral("from Recite where BOOK_ID = 1")), 0);
     ASSERT_EQ(u->SpareBooks.Count(), 2);
     EXPECT_EQ(u->SpareBooks.Object(1)->BookID, 1) << "at the end, not in id order";
-    u->IncludeBook(Spare(4));
-    EXPECT_EQ(Sequence(4), 3);
-    EXPECT_EQ(Sequence(3), 3);
+    Include({4});
+    EXPECT_EQ(Sequences({4, 3}), (QList<int>{3, 3}));
     TUserList reloaded;
     LoadUsers(ch, reloaded);
     EXPECT_EQ(reloaded.Object(0)->SpareBooks.Object(0)->BookID, 1)
@@ -197,14 +194,10 @@ TEST_F(BooksTest, RemovingAndResubscribingKeepsTheOtherSequences) {
 }
 
 TEST_F(BooksTest, SavedOrderIsTheOrderOfTheNextLoad) {
-    u->IncludeBook(Spare(1));
-    u->IncludeBook(Spare(2));
-    u->IncludeBook(Spare(4));
+    Include({1, 2, 4});
     u->SelectedBooks.Move(2, 0);
     u->SaveBookOrder();
-    EXPECT_EQ(Sequence(4), 1);
-    EXPECT_EQ(Sequence(1), 2);
-    EXPECT_EQ(Sequence(2), 3);
+    EXPECT_EQ(Sequences({4, 1, 2}), (QList<int>{1, 2, 3}));
     TUserList reloaded;
     LoadUsers(ch, reloaded);
     const TBookList& books = reloaded.Object(0)->SelectedBooks;
@@ -218,8 +211,7 @@ TEST_F(BooksTest, RandomNumbersOnlyAfterTheLearnerAgrees) {
     TUserList fresh;
     LoadUsers(ch, fresh);
     u = fresh.Object(0);
-    u->IncludeBook(Spare(5));
-    u->IncludeBook(Spare(1));
+    Include({5, 1});
     QList<TMessage> asked;
     QList<bool> busy;
     TMsgResult answer = TMsgResult::Cancel;
@@ -250,7 +242,7 @@ TEST_F(BooksTest, RandomNumbersOnlyAfterTheLearnerAgrees) {
 }
 
 TEST_F(BooksTest, RandomNumbersThatCannotBeWrittenLeaveTheBookAndRestoreTheCursor) {
-    u->IncludeBook(Spare(1));
+    Include({1});
     db.Exec(
         QStringLiteral("create trigger NoRandom before update on Recite when new.RANDOM_NUM >= 0 "
                        "begin select raise(abort, 'refused'); end"));

@@ -1,13 +1,12 @@
 #include "Mp3Maker.h"
 
 #include <QByteArray>
+#include <QDataStream>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QtEndian>
 
 #include <cmath>
-#include <cstdint>
 #include <numbers>
 #include <random>
 
@@ -16,38 +15,28 @@ namespace {
 
 constexpr int SampleRate = 22050;
 
-void AppendLe16(QByteArray& out, std::uint16_t v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    out.append(b, 2);
-}
-
-void AppendLe32(QByteArray& out, std::uint32_t v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    out.append(b, 4);
-}
-
 QByteArray ToneWav(int milliseconds, double frequency) {
-    const auto samples = static_cast<std::uint32_t>(SampleRate / 1000.0 * milliseconds);
-    const std::uint32_t dataBytes = samples * 2;
+    const auto samples = static_cast<quint32>(SampleRate / 1000.0 * milliseconds);
+    const quint32 dataBytes = samples * 2;
     QByteArray wav;
-    wav.append("RIFF");
-    AppendLe32(wav, 36 + dataBytes);
-    wav.append("WAVEfmt ");
-    AppendLe32(wav, 16);
-    AppendLe16(wav, 1); // PCM
-    AppendLe16(wav, 1); // mono
-    AppendLe32(wav, SampleRate);
-    AppendLe32(wav, SampleRate * 2);
-    AppendLe16(wav, 2);
-    AppendLe16(wav, 16);
-    wav.append("data");
-    AppendLe32(wav, dataBytes);
-    for (std::uint32_t i = 0; i < samples; ++i) {
+    QDataStream out(&wav, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32{36 + dataBytes};
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32{16};
+    out << quint16{1}; // PCM
+    out << quint16{1}; // mono
+    out << quint32{SampleRate};
+    out << quint32{SampleRate * 2};
+    out << quint16{2};
+    out << quint16{16};
+    out.writeRawData("data", 4);
+    out << dataBytes;
+    for (quint32 i = 0; i < samples; ++i) {
         const double t = static_cast<double>(i) / SampleRate;
         const double v = 0.5 * std::sin(2.0 * std::numbers::pi * frequency * t);
-        AppendLe16(wav, static_cast<std::uint16_t>(static_cast<std::int16_t>(v * 32767.0)));
+        out << static_cast<qint16>(v * 32767.0);
     }
     return wav;
 }

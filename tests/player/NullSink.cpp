@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <utility>
 
 namespace testplayer {
 
@@ -30,16 +31,16 @@ NullSink::~NullSink() {
 }
 
 bool NullSink::Start() {
+    const auto fail = [this](const QString& reason) {
+        failure_ = reason;
+        return false;
+    };
     const QString daemon = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
     const QString parec = QStandardPaths::findExecutable(QStringLiteral("parec"));
-    if (daemon.isEmpty() || parec.isEmpty()) {
-        failure_ = QStringLiteral("pulseaudio or parec is not installed");
-        return false;
-    }
-    if (!runtimeDir_.isValid()) {
-        failure_ = QStringLiteral("no temporary directory");
-        return false;
-    }
+    if (daemon.isEmpty() || parec.isEmpty())
+        return fail(QStringLiteral("pulseaudio or parec is not installed"));
+    if (!runtimeDir_.isValid())
+        return fail(QStringLiteral("no temporary directory"));
     QFile::setPermissions(runtimeDir_.path(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -54,19 +55,15 @@ bool NullSink::Start() {
                 {QStringLiteral("-D"), QStringLiteral("-n"), QStringLiteral("--exit-idle-time=-1"),
                  QStringLiteral("--load=module-null-sink sink_name=nullsink"),
                  QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1")});
-    if (!start.waitForFinished(5000) || start.exitCode() != 0) {
-        failure_ = QStringLiteral("pulseaudio did not start: ") +
-                   QString::fromLocal8Bit(start.readAllStandardError());
-        return false;
-    }
+    if (!start.waitForFinished(5000) || start.exitCode() != 0)
+        return fail(QStringLiteral("pulseaudio did not start: ") +
+                    QString::fromLocal8Bit(start.readAllStandardError()));
     const QString socket = runtimeDir_.filePath(QStringLiteral("pulse/native"));
     QFile pidFile(runtimeDir_.filePath(QStringLiteral("pulse/pid")));
     if (pidFile.open(QIODevice::ReadOnly))
         daemonPid_ = pidFile.readAll().trimmed().toLongLong();
-    if (daemonPid_ <= 0 || !QFile::exists(socket)) {
-        failure_ = QStringLiteral("pulseaudio left no socket or pid file");
-        return false;
-    }
+    if (daemonPid_ <= 0 || !QFile::exists(socket))
+        return fail(QStringLiteral("pulseaudio left no socket or pid file"));
     server_ = QStringLiteral("unix:") + socket;
 
     hadPulseServer_ = qEnvironmentVariableIsSet("PULSE_SERVER");
@@ -89,19 +86,15 @@ bool NullSink::Start() {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
     }
-    if (recorded_.isEmpty()) {
-        failure_ = QStringLiteral("parec recorded nothing: ") +
-                   QString::fromLocal8Bit(recorder_.readAllStandardError());
-        return false;
-    }
+    if (recorded_.isEmpty())
+        return fail(QStringLiteral("parec recorded nothing: ") +
+                    QString::fromLocal8Bit(recorder_.readAllStandardError()));
     return true;
 }
 
 QByteArray NullSink::TakeRecording() {
     recorded_ += recorder_.readAllStandardOutput();
-    QByteArray out;
-    out.swap(recorded_);
-    return out;
+    return std::exchange(recorded_, {});
 }
 
 qint16 SampleAt(const QByteArray& samples, qsizetype i) {

@@ -3,9 +3,7 @@
 #include "player/Player.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -21,10 +19,7 @@ extern "C" const char* __lsan_default_suppressions() {
 
 // Without an application object the player refuses to start and stays harmless.
 static int RunWithoutApplication(const char* mp3) {
-    const bool initRefused = pvInitMp3(0, 0, 0, 0, 32) != 0;
-    const bool playRefused = pvPlayMp3(mp3) != 0;
-    const bool freeRefused = pvFreeMp3() != 0;
-    return initRefused && playRefused && freeRefused ? 0 : 1;
+    return pvInitMp3(0, 0, 0, 0, 32) != 0 && pvPlayMp3(mp3) != 0 && pvFreeMp3() != 0 ? 0 : 1;
 }
 
 // The application object goes while a recording plays and before pvFreeMp3: the player stops
@@ -34,12 +29,7 @@ static int RunApplicationEndsFirst(int argc, char** argv, const char* mp3) {
         QCoreApplication app(argc, argv);
         if (pvInitMp3(0, 0, 0, 0, 32) != 0 || pvPlayMp3(mp3) != 0)
             return 1;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 300) {
-            QCoreApplication::processEvents();
-            QThread::msleep(5);
-        }
+        testplayer::WaitFor([] { return false; }, 300);
     }
     return pvPlayMp3(mp3) != 0 && pvFreeMp3() != 0 ? 0 : 1;
 }
