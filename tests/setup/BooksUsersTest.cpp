@@ -33,32 +33,29 @@ protected:
         for (int b = 1; b <= subscribed; ++b) {
             db.Subscribe(100, b, b);
         }
-        Start();
-        Open();
+        StartAndOpen();
     }
     QListWidget* List(const char* name) const { return Find<QListWidget>(name); }
     QString Selected(const char* name) const {
         const auto items = List(name)->selectedItems();
         return items.isEmpty() ? QString() : items.front()->text();
     }
-    void DoubleClick(const char* list, int row) {
+    QPoint RowCenter(int row, const char* list = "lstSelected") const {
         QListWidget* w = List(list);
-        const QPoint at = w->visualItemRect(w->item(row)).center();
-        QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(w->viewport(), Qt::LeftButton, {}, at);
-    }
-    // Presses on one row, moves by `path` and releases there.
-    void Drag(int fromRow, const QPoint& to) {
-        QListWidget* w = List("lstSelected");
-        const QPoint from = w->visualItemRect(w->item(fromRow)).center();
-        QTest::mousePress(w->viewport(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(w->viewport(), (from + to) / 2);
-        QTest::mouseMove(w->viewport(), to);
-        QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, to);
-    }
-    QPoint RowCenter(int row) const {
-        QListWidget* w = List("lstSelected");
         return w->visualItemRect(w->item(row)).center();
+    }
+    void DoubleClick(const char* list, int row) {
+        QTest::mouseClick(List(list)->viewport(), Qt::LeftButton, {}, RowCenter(row, list));
+        QTest::mouseDClick(List(list)->viewport(), Qt::LeftButton, {}, RowCenter(row, list));
+    }
+    // Presses on one row of the subscribed books, moves to `to` and releases there.
+    void Drag(int fromRow, const QPoint& to) {
+        QWidget* view = List("lstSelected")->viewport();
+        const QPoint from = RowCenter(fromRow);
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QTest::mouseMove(view, (from + to) / 2);
+        QTest::mouseMove(view, to);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, to);
     }
     QString Sequences() {
         return db
@@ -180,8 +177,7 @@ TEST_F(BooksTest, RandomCodesAreMadeAfterTheQuestion) {
     AddLearner(100, QStringLiteral("甲"), 1);
     db.AddBook(1, QStringLiteral("大"), 60, 1);
     db.Subscribe(100, 1, 1);
-    Start();
-    Open();
+    StartAndOpen();
     QList<bool> busy;
     const TScopedHandler<TBusyHandler> cursor([&](bool on) { busy << on; });
     List("lstSelected")->setCurrentRow(0);
@@ -206,13 +202,7 @@ protected:
         db.AddBook(1, QStringLiteral("b1"), 2, 1);
         db.AddBook(2, QStringLiteral("b2"), 2, 10);
         db.Subscribe(101, 1, 1);
-        Start(current);
-        Open();
-    }
-    void Choose(int index) {
-        auto* box = Find<QComboBox>("cboUser");
-        box->setCurrentIndex(index);
-        emit box->activated(index);
+        StartAndOpen(current);
     }
     int Current() const { return Find<QComboBox>("cboUser")->currentIndex(); }
     int RowsOf(int id) {
@@ -308,8 +298,7 @@ TEST_F(UsersTest, DeletingAUserBeforeTheCurrentOneKeepsTheCurrentOne) {
 
 TEST_F(UsersTest, TheLastLearnerIsNotDeletedWithoutAPrivilegedOne) {
     AddLearner(100, QStringLiteral("甲"), 0);
-    Start();
-    Open();
+    StartAndOpen();
     answers = {TMsgResult::Ok};
     Click("btnDeleteUser");
     ASSERT_EQ(messages.size(), 1u);
@@ -320,8 +309,7 @@ TEST_F(UsersTest, TheLastLearnerIsNotDeletedWithoutAPrivilegedOne) {
 }
 
 TEST_F(SetupTest, WithoutLearnersOnlyAddingIsOffered) {
-    Start();
-    Open();
+    StartAndOpen();
     EXPECT_EQ(form->FUser, nullptr);
     EXPECT_FALSE(Find<QWidget>("pgcSetup")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("btnDeleteUser")->isEnabled());

@@ -34,6 +34,10 @@ protected:
         engine = std::make_unique<TRecite>(nullptr, Deps());
         engine->SelectUser(current);
     }
+    void StartAndOpen(int current = 0) {
+        Start(current);
+        Open();
+    }
     // The dialog as the tray command opens it, shown without a modal loop.
     void Open() {
         form = std::make_unique<TfrmSetup>(nullptr, engine.get());
@@ -69,30 +73,27 @@ protected:
                               Qt::LeftButton);
         }
     }
-    int Stored(int userID, int sequence) {
-        return db
-            .Scalar(QStringLiteral("select NUMBEREX from CONFIG where USERID = %1 and "
-                                   "SEQUENCE = %2")
-                        .arg(userID)
-                        .arg(sequence))
-            .toInt();
-    }
-    QStringList Entries(const char* list) const {
-        QStringList texts;
-        auto* w = Find<QListWidget>(list);
-        for (int i = 0; i < w->count(); ++i) {
-            texts << w->item(i)->text();
-        }
-        return texts;
-    }
-    QStringList UserItems() const {
-        QStringList texts;
+    // The learner's choice in the user box, as a click on an entry makes it.
+    void Choose(int index) {
         auto* box = Find<QComboBox>("cboUser");
-        for (int i = 0; i < box->count(); ++i) {
-            texts << box->itemText(i);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+    int Stored(int userID, int sequence) {
+        const QString sql = QStringLiteral("select NUMBEREX from CONFIG where USERID = %1 and "
+                                           "SEQUENCE = %2");
+        return db.Scalar(sql.arg(userID).arg(sequence)).toInt();
+    }
+    // The texts of a list's or a combo box's entries, in order.
+    static QStringList Texts(const QAbstractItemModel* model) {
+        QStringList texts;
+        for (int i = 0; i < model->rowCount(); ++i) {
+            texts << model->index(i, 0).data().toString();
         }
         return texts;
     }
+    QStringList Entries(const char* list) const { return Texts(Find<QListWidget>(list)->model()); }
+    QStringList UserItems() const { return Texts(Find<QComboBox>("cboUser")->model()); }
 
     std::unique_ptr<TRecite> engine;
     std::unique_ptr<TfrmSetup> form;
