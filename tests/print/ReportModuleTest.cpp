@@ -8,18 +8,6 @@
 
 namespace {
 
-QStringList BoldTexts(const TPreparedReport& report) {
-    QStringList words;
-    for (const TPreparedPage& page : report.pages) {
-        for (const TPreparedItem& item : page.items) {
-            if (item.bold) {
-                words << item.text;
-            }
-        }
-    }
-    return words;
-}
-
 TEST(ReportDataSet, NumbersFromOneThousandTrimsAndCutsToTheFieldSizes) {
     TReportDataSet data;
     data.Append(QStringLiteral("  \t词\r\n"), QStringLiteral(" cí "),
