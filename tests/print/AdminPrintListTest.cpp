@@ -3,6 +3,7 @@
 #include "PrintFixture.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -52,11 +53,7 @@ TEST_F(AdminPrintListTest, WritesTheFilteredListWithTheLearnersSettings) {
     ASSERT_EQ(pages.size(), 2u);
     QStringList words;
     for (const TPdfPage& page : pages) {
-        for (const QString& t : page.Texts()) {
-            if (t.startsWith('w')) {
-                words << t;
-            }
-        }
+        words << page.Texts().filter(QRegularExpression(QStringLiteral("^w")));
     }
     EXPECT_EQ(words, Words("r.USER_ID = 100 and ABILITY <= 4 and WORD_ROUND >= 1"));
 }

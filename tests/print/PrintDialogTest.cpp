@@ -55,7 +55,6 @@ protected:
         form.reset();
         PrintFixture::TearDown();
     }
-    // A column of the grid, in its order.
     template <typename T = int> QList<T> GridColumn(const char* field) const {
         QList<T> values;
         TPrintGridModel* m = form->Model();

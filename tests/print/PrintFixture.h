@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ProgramFolder.h"
-#include "report/Prepared.h"
+#include "report/ReportDM.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// Presses and releases an arrow, as often as asked.
 inline void Press(QToolButton* button, int times = 1) {
     for (int i = 0; i < times; ++i) {
         QTest::mousePress(button, Qt::LeftButton);
@@ -29,6 +28,13 @@ inline QStringList BoldTexts(const TPreparedReport& report) {
         }
     }
     return words;
+}
+
+// The word-list report built over `data`.
+inline const TPreparedReport& Build(TdmReport& report, TReportDataSet& data) {
+    report.DataSet = &data;
+    report.BuildReport();
+    return report.frReport1.Prepared();
 }
 
 // A program folder with learner 100 and the start settings, an engine on it, and every

@@ -1,9 +1,8 @@
 // The banded report engine: layout arithmetic on prepared pages, and the same pages as PDF.
 #include "PdfText.h"
-#include "report/ReportDM.h"
+#include "PrintFixture.h"
 #include "report/ReportPainter.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <set>
@@ -132,12 +131,10 @@ TEST(ReportEngine, SubstitutesBracketedNamesAndStretchesAndCutsMemos) {
 class ReportPdfTest : public ::testing::Test {
 protected:
     QString Export(TdmReport& report, TReportDataSet& data) {
-        report.DataSet = &data;
         report.Today = [] { return QDate(2026, 3, 4); };
-        report.BuildReport();
-        const QString path = QDir(dir.path()).filePath(QStringLiteral("r.pdf"));
+        const QString path = dir.filePath(QStringLiteral("r.pdf"));
         QString error;
-        EXPECT_TRUE(ExportPdf(report.frReport1.Prepared(), path, &error)) << error.toStdString();
+        EXPECT_TRUE(ExportPdf(Build(report, data), path, &error)) << error.toStdString();
         return path;
     }
     static TReportDataSet Words(int n) {

@@ -24,9 +24,7 @@ TPreparedReport Built(int words) {
     report.ColumnCount = 2;
     report.PrintDate = 1;
     report.PrintPageNumber = 1;
-    report.DataSet = &data;
-    report.BuildReport();
-    return report.frReport1.Prepared();
+    return Build(report, data);
 }
 
 // Every page and every item alike in each field.
@@ -90,8 +88,7 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
         data.Append(QStringLiteral("w%1").arg(i), QString(), QStringLiteral("t"));
     }
     report.ColumnCount = 1;
-    report.DataSet = &data;
-    report.BuildReport();
+    Build(report, data);
     TfrPreview preview(nullptr, &report.frReport1);
     EXPECT_EQ(preview.PageCount(), 3); // 51 rows a page without a footer
     for (QAction* a : {preview.actZoomIn, preview.actZoomOut, preview.actOpen, preview.actSave,
@@ -142,8 +139,7 @@ TEST_F(PreviewTest, PageSetupStartsFromTheReportsMargins) {
     TdmReport report;
     TReportDataSet data;
     data.Append(QStringLiteral("w"), QString(), QStringLiteral("t"));
-    report.DataSet = &data;
-    report.BuildReport();
+    Build(report, data);
     TfrPreview preview(nullptr, &report.frReport1);
     const TPreparedReport before = preview.Pages();
     QMarginsF offered;

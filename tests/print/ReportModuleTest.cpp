@@ -69,11 +69,9 @@ TEST(ReportModule, PagesNumberedFromOneInEveryRunAndEveryLayout) {
         for (int i = 0; i < 400; ++i) {
             data.Append(QStringLiteral("w%1").arg(i), QString(), QString());
         }
-        report.DataSet = &data;
         for (int run = 0; run < 2; ++run) {
-            report.BuildReport();
             QStringList numbers;
-            for (const TPreparedPage& page : report.frReport1.Prepared().pages) {
+            for (const TPreparedPage& page : Build(report, data).pages) {
                 numbers << page.items.back().text.trimmed();
             }
             QStringList expected;
@@ -91,9 +89,7 @@ TEST(ReportModule, DateAndPageNumberStandEightBlanksInFromTheRight) {
     report.PrintDate = 1;
     report.PrintPageNumber = 1;
     TReportDataSet data;
-    report.DataSet = &data;
-    report.BuildReport();
-    const auto& items = report.frReport1.Prepared().pages.at(0).items;
+    const auto& items = Build(report, data).pages.at(0).items;
     ASSERT_EQ(items.size(), 2u); // no word rows
     EXPECT_TRUE(items[0].text.startsWith(QStringLiteral("     2")));
     EXPECT_TRUE(items[0].text.endsWith(QString(8, QLatin1Char(' '))));
@@ -108,9 +104,7 @@ TEST(ReportModule, TranslationLeftOutWhenNotPrinted) {
     for (int translation : {0, 1}) {
         TdmReport report;
         report.PrintTranslation = translation;
-        report.DataSet = &data;
-        report.BuildReport();
-        const auto& items = report.frReport1.Prepared().pages.at(0).items;
+        const auto& items = Build(report, data).pages.at(0).items;
         QStringList texts;
         for (const auto& item : items) {
             texts << item.text;

@@ -196,9 +196,7 @@ class UsersTest : public SetupTest {
 protected:
     // 甲 (privileged), 乙 and 丙, with `current` current; books 1 and 2.
     void Arrange(int current) {
-        AddLearner(100, QStringLiteral("甲"), 1);
-        AddLearner(101, QStringLiteral("乙"), 0);
-        AddLearner(102, QStringLiteral("丙"), 0);
+        ThreeLearners();
         db.AddBook(1, QStringLiteral("b1"), 2, 1);
         db.AddBook(2, QStringLiteral("b2"), 2, 10);
         db.Subscribe(101, 1, 1);

@@ -21,12 +21,6 @@ protected:
         QLocale::setDefault(QLocale::c());
         SetupTest::TearDown();
     }
-    // Learners 甲 (privileged), 乙 and 丙 with the start settings.
-    void ThreeLearners() {
-        AddLearner(100, QStringLiteral("甲"), 1);
-        AddLearner(101, QStringLiteral("乙"), 0);
-        AddLearner(102, QStringLiteral("丙"), 0);
-    }
 };
 
 TEST_F(SetupDialogTest, OpensOnTheCurrentUserInAFixedCentredDialog) {

@@ -34,6 +34,12 @@ protected:
         engine = std::make_unique<TRecite>(nullptr, Deps());
         engine->SelectUser(current);
     }
+    // Learners 甲 (privileged), 乙 and 丙 with the start settings.
+    void ThreeLearners() {
+        AddLearner(100, QStringLiteral("甲"), 1);
+        AddLearner(101, QStringLiteral("乙"), 0);
+        AddLearner(102, QStringLiteral("丙"), 0);
+    }
     void StartAndOpen(int current = 0) {
         Start(current);
         Open();
@@ -65,7 +71,6 @@ protected:
     TUpDown* Arrows(const char* name) const { return Find<TUpDown>(name); }
     QString BoxText(const char* name) const { return Find<QLineEdit>(name)->text(); }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
-    // Clicks an arrow with the mouse, as often as asked.
     void ClickArrow(const char* name, int direction, int times = 1) {
         TUpDown* arrows = Arrows(name);
         for (int i = 0; i < times; ++i) {
