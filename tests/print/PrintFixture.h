@@ -30,6 +30,15 @@ inline QStringList BoldTexts(const TPreparedReport& report) {
     return words;
 }
 
+// Rows w1..wN without a phonetic spelling, translated t1..tN.
+inline TReportDataSet Rows(int count) {
+    TReportDataSet data;
+    for (int i = 1; i <= count; ++i) {
+        data.Append(QStringLiteral("w%1").arg(i), QString(), QStringLiteral("t%1").arg(i));
+    }
+    return data;
+}
+
 // The word-list report built over `data`.
 inline const TPreparedReport& Build(TdmReport& report, TReportDataSet& data) {
     report.DataSet = &data;

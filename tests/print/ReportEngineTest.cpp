@@ -11,14 +11,15 @@ namespace {
 
 // A data source over a list of texts.
 struct TListSource {
-    explicit TListSource(QStringList texts) : rows(std::move(texts)) {
+    explicit TListSource(QStringList texts, const QString& name = QStringLiteral("rows"))
+        : rows(std::move(texts)), source(name) {
         source.OnFirst = [this] { pos = 0; };
         source.OnNext = [this] { ++pos; };
         source.OnCheckEOF = [this](bool& eof) { eof = pos >= rows.size(); };
     }
     QStringList rows;
     qsizetype pos = 0;
-    TfrUserDataset source{QStringLiteral("rows")};
+    TfrUserDataset source;
 };
 
 struct TEngineCase {
@@ -109,13 +110,8 @@ TEST(ReportEngine, SubstitutesBracketedNamesAndStretchesAndCutsMemos) {
     data.AddMemo(QRect(176, 200, 700, 20), "x");
     EXPECT_THROW(report.PrepareReport(), EReportError);
 
-    TfrUserDataset one(QStringLiteral("none"));
-    bool done = false;
-    one.OnCheckEOF = [&done](bool& eof) {
-        eof = done;
-        done = true;
-    };
-    report.AddDataset(&one);
+    TListSource one({QStringLiteral("x")}, QStringLiteral("none"));
+    report.AddDataset(&one.source);
     report.PrepareReport();
     const auto& items = report.Prepared().pages.at(0).items;
     ASSERT_EQ(items.size(), 2u);
@@ -137,13 +133,6 @@ protected:
         EXPECT_TRUE(ExportPdf(Build(report, data), path, &error)) << error.toStdString();
         return path;
     }
-    static TReportDataSet Words(int n) {
-        TReportDataSet data;
-        for (int i = 1; i <= n; ++i) {
-            data.Append(QStringLiteral("w%1").arg(i), QString(), QStringLiteral("t%1").arg(i));
-        }
-        return data;
-    }
     QTemporaryDir dir;
 };
 
@@ -153,7 +142,7 @@ TEST_F(ReportPdfTest, ThreeColumnsWithDateAndPageNumbers) {
     report.PrintDate = 1;
     report.PrintPageNumber = 1;
     report.PrintTranslation = 0;
-    TReportDataSet data = Words(160);
+    TReportDataSet data = Rows(160);
     const auto pages = ReadPdf(Export(report, data));
     ASSERT_EQ(pages.size(), 2u);
     const QString date = TdmReport::FormatDate(QDate(2026, 3, 4));
@@ -193,7 +182,7 @@ TEST_F(ReportPdfTest, NoHeaderOrFooterWhenSwitchedOffAndColumnCountZeroIsOne) {
     report.ColumnCount = 0;
     report.PrintDate = 0;
     report.PrintPageNumber = 0;
-    TReportDataSet data = Words(60);
+    TReportDataSet data = Rows(60);
     const auto pages = ReadPdf(Export(report, data));
     ASSERT_EQ(pages.size(), 2u);
     for (const TPdfPage& page : pages) {

@@ -83,10 +83,7 @@ class PreviewTest : public PrintFixture {};
 
 TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
     TdmReport report;
-    TReportDataSet data;
-    for (int i = 0; i < 150; ++i) {
-        data.Append(QStringLiteral("w%1").arg(i), QString(), QStringLiteral("t"));
-    }
+    TReportDataSet data = Rows(150);
     report.ColumnCount = 1;
     Build(report, data);
     TfrPreview preview(nullptr, &report.frReport1);

@@ -65,10 +65,7 @@ TEST(ReportModule, PagesNumberedFromOneInEveryRunAndEveryLayout) {
         report.ColumnCount = columns;
         report.PrintPageNumber = 1;
         report.PrintTranslation = 0;
-        TReportDataSet data;
-        for (int i = 0; i < 400; ++i) {
-            data.Append(QStringLiteral("w%1").arg(i), QString(), QString());
-        }
+        TReportDataSet data = Rows(400);
         for (int run = 0; run < 2; ++run) {
             QStringList numbers;
             for (const TPreparedPage& page : Build(report, data).pages) {
@@ -118,16 +115,13 @@ TEST(ReportModule, TranslationLeftOutWhenNotPrinted) {
 TEST(ReportModule, PrintDataSetRestoresPositionAndCursorAlsoWhenThePreviewFails) {
     QList<int> busy;
     const TScopedHandler<TBusyHandler> cursor([&busy](bool on) { busy << (on ? 1 : 0); });
-    TReportDataSet data;
-    for (int i = 0; i < 5; ++i) {
-        data.Append(QStringLiteral("w%1").arg(i), QString(), QString());
-    }
+    TReportDataSet data = Rows(5);
     data.SetRecNo(3);
     TdmReport report;
     QStringList shown;
     report.Preview = [&shown](TfrReport& built) { shown = BoldTexts(built.Prepared()); };
     report.PrintDataSet(data);
-    EXPECT_EQ(shown, QStringList({"w0", "w1", "w2", "w3", "w4"}));
+    EXPECT_EQ(shown, QStringList({"w1", "w2", "w3", "w4", "w5"}));
     EXPECT_EQ(data.RecNo(), 3);
     EXPECT_EQ(busy, QList<int>({1, 0}));
 

@@ -60,8 +60,7 @@ protected:
     QString Sequences() {
         return db
             .Scalar(QStringLiteral("select group_concat(BOOKID || ':' || SEQUENCE, ' ') from "
-                                   "(select * from UserBooks where USERID = 100 order by "
-                                   "BOOKID)"))
+                                   "(select * from UserBooks where USERID = 100 order by BOOKID)"))
             .toString();
     }
     int RecitedRows(int book) {

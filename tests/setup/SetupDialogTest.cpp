@@ -13,14 +13,8 @@ namespace {
 
 class SetupDialogTest : public SetupTest {
 protected:
-    void SetUp() override {
-        SetupTest::SetUp();
-        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    }
-    void TearDown() override {
-        QLocale::setDefault(QLocale::c());
-        SetupTest::TearDown();
-    }
+    SetupDialogTest() { QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China)); }
+    ~SetupDialogTest() override { QLocale::setDefault(QLocale::c()); }
 };
 
 TEST_F(SetupDialogTest, OpensOnTheCurrentUserInAFixedCentredDialog) {
