@@ -29,9 +29,7 @@ protected:
         form = std::make_unique<TfrmPrint>(nullptr, engine.get());
         form->ExecSetup = [this](TfrmPrintSetup& setup) {
             ++setups;
-            if (onSetup) {
-                onSetup(setup);
-            }
+            onSetup(setup);
             return setup.Confirmed;
         };
         form->ShowPreview = [this](TfrReport& report) {
@@ -77,7 +75,7 @@ protected:
     }
 
     std::unique_ptr<TfrmPrint> form;
-    std::function<void(TfrmPrintSetup&)> onSetup;
+    std::function<void(TfrmPrintSetup&)> onSetup = [](TfrmPrintSetup&) {};
     QStringList printed;
     int setups = 0;
     int previews = 0;

@@ -103,11 +103,10 @@ TEST(ReportEngine, SubstitutesBracketedNamesAndStretchesAndCutsMemos) {
 
     TfrPage& page = report.AddPage();
     page.columns = 2;
-    TfrBand& header = page.AddBand(TBandType::PageHeader, 100, 24);
-    TfrMemo& wide = header.AddMemo(QRect(0, 100, 125, 20), "[#Date]");
+    TfrMemo& wide =
+        page.AddBand(TBandType::PageHeader, 100, 24).AddMemo(QRect(0, 100, 125, 20), "[#Date]");
     wide.stretch = true;
-    TfrBand& data = page.AddBand(TBandType::MasterData, 200, 20, "none");
-    data.AddMemo(QRect(176, 200, 700, 20), "x");
+    page.AddBand(TBandType::MasterData, 200, 20, "none").AddMemo(QRect(176, 200, 700, 20), "x");
     EXPECT_THROW(report.PrepareReport(), EReportError);
 
     TListSource one({QStringLiteral("x")}, QStringLiteral("none"));

@@ -134,8 +134,7 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
 // Page setup offers the report's own margins; confirmed unchanged, the layout stays.
 TEST_F(PreviewTest, PageSetupStartsFromTheReportsMargins) {
     TdmReport report;
-    TReportDataSet data;
-    data.Append(QStringLiteral("w"), QString(), QStringLiteral("t"));
+    TReportDataSet data = Rows(1);
     Build(report, data);
     TfrPreview preview(nullptr, &report.frReport1);
     const TPreparedReport before = preview.Pages();

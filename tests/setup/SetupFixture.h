@@ -53,11 +53,8 @@ protected:
         };
         form->EditUser = [this](QWidget*, TUserEntries* entries) {
             offeredEntries.push_back(*entries);
-            if (!userAnswer) {
-                return false;
-            }
-            *entries = *userAnswer;
-            return true;
+            *entries = userAnswer.value_or(*entries);
+            return userAnswer.has_value();
         };
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
