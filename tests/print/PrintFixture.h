@@ -17,17 +17,21 @@ inline void Press(QToolButton* button, int times = 1) {
     }
 }
 
-// The bold texts of a built report (the word names), in print order.
-inline QStringList BoldTexts(const TPreparedReport& report) {
-    QStringList words;
+// The texts of a built report's items in print order.
+inline QStringList Texts(const TPreparedReport& report, bool boldOnly = false) {
+    QStringList texts;
     for (const TPreparedPage& page : report.pages) {
         for (const TPreparedItem& item : page.items) {
-            if (item.bold) {
-                words << item.text;
+            if (item.bold || !boldOnly) {
+                texts << item.text;
             }
         }
     }
-    return words;
+    return texts;
+}
+// The word names: the bold texts.
+inline QStringList BoldTexts(const TPreparedReport& report) {
+    return Texts(report, true);
 }
 
 // Rows w1..wN without a phonetic spelling, translated t1..tN.

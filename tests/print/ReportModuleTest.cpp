@@ -101,11 +101,7 @@ TEST(ReportModule, TranslationLeftOutWhenNotPrinted) {
     for (int translation : {0, 1}) {
         TdmReport report;
         report.PrintTranslation = translation;
-        const auto& items = Build(report, data).pages.at(0).items;
-        QStringList texts;
-        for (const auto& item : items) {
-            texts << item.text;
-        }
+        const QStringList texts = Texts(Build(report, data));
         EXPECT_EQ(texts.contains(QStringLiteral("hǎo  good")), translation == 1)
             << texts.join('|').toStdString();
         EXPECT_TRUE(texts.contains(QStringLiteral("好")));

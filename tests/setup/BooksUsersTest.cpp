@@ -23,12 +23,12 @@ void TypeText(QWidget* widget, const QString& text) {
 
 class BooksTest : public SetupTest {
 protected:
-    // Learner 甲 (id 100) with books 1.."count" named b1.., three words each; the first
-    // `subscribed` of them subscribed in order.
-    void Arrange(int count, int subscribed, int isPower = 1) {
-        AddLearner(100, QStringLiteral("甲"), isPower);
+    // Learner 甲 (id 100, privileged) with books 1.."count" named b1.., `words` words each;
+    // the first `subscribed` of them subscribed in order.
+    void Arrange(int count, int subscribed, int words = 3) {
+        AddLearner();
         for (int b = 1; b <= count; ++b) {
-            db.AddBook(b, QStringLiteral("b%1").arg(b), 3, b * 100);
+            db.AddBook(b, QStringLiteral("b%1").arg(b), words, b * 100);
         }
         for (int b = 1; b <= subscribed; ++b) {
             db.Subscribe(100, b, b);
@@ -173,10 +173,7 @@ TEST_F(BooksTest, DraggingAnEntryOntoAnotherReordersTheBooks) {
 }
 
 TEST_F(BooksTest, RandomCodesAreMadeAfterTheQuestion) {
-    AddLearner(100, QStringLiteral("甲"), 1);
-    db.AddBook(1, QStringLiteral("大"), 60, 1);
-    db.Subscribe(100, 1, 1);
-    StartAndOpen();
+    Arrange(1, 1, 60);
     QList<bool> busy;
     const TScopedHandler<TBusyHandler> cursor([&](bool on) { busy << on; });
     List("lstSelected")->setCurrentRow(0);
