@@ -2,7 +2,6 @@
 
 #include "ui/Colors.h"
 
-#include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
 #include <QTabWidget>
