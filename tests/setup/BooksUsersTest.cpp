@@ -162,8 +162,7 @@ TEST_F(BooksTest, DraggingAnEntryOntoAnotherReordersTheBooks) {
     }
     EXPECT_EQ(order, Entries("lstSelected"));
 
-    auto* list = List("lstSelected");
-    const QPoint below(RowCenter(3).x(), list->viewport()->height() - 3);
+    const QPoint below(RowCenter(3).x(), List("lstSelected")->viewport()->height() - 3);
     Drag(1, below);                        // below the last entry
     Drag(1, RowCenter(1) + QPoint(40, 0)); // onto itself
     Drag(1, RowCenter(1) + QPoint(0, 2));  // a click that moved a little
