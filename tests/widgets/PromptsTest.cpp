@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,10 +15,11 @@ class PromptsTest : public ::testing::Test {
 protected:
     void SetUp() override { InstallWidgetPrompts(); }
     static int OpenBoxes() {
-        const QWidgetList all = QApplication::topLevelWidgets();
-        return static_cast<int>(std::count_if(all.begin(), all.end(), [](QWidget* w) {
-            return qobject_cast<QMessageBox*>(w) != nullptr && w->isVisible();
-        }));
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            n += qobject_cast<QMessageBox*>(w) != nullptr && w->isVisible() ? 1 : 0;
+        }
+        return n;
     }
     static void WhenOpen(std::function<void(QMessageBox*)> answer) {
         QTimer::singleShot(0, qApp, [answer] {
