@@ -2,8 +2,8 @@
 #include "PdfText.h"
 #include "PrintFixture.h"
 
-#include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -24,7 +24,7 @@ protected:
         }
         return p.exitCode();
     }
-    QString Pdf() const { return QDir(out.path()).filePath(QStringLiteral("list.pdf")); }
+    QString Pdf() const { return out.filePath(QStringLiteral("list.pdf")); }
 };
 
 TEST_F(AdminPrintListTest, WritesTheFilteredListWithTheLearnersSettings) {
@@ -53,11 +53,7 @@ TEST_F(AdminPrintListTest, WritesTheFilteredListWithTheLearnersSettings) {
     ASSERT_EQ(pages.size(), 2u);
     QStringList words;
     for (const TPdfPage& page : pages) {
-        for (const QString& t : page.Texts()) {
-            if (t.startsWith('w')) {
-                words << t;
-            }
-        }
+        words << page.Texts().filter(QRegularExpression(QStringLiteral("^w")));
     }
     EXPECT_EQ(words, Words("r.USER_ID = 100 and ABILITY <= 4 and WORD_ROUND >= 1"));
 }
@@ -65,7 +61,7 @@ TEST_F(AdminPrintListTest, WritesTheFilteredListWithTheLearnersSettings) {
 // Copied from the PDF, the demo list gives back the Han characters it prints, none read as a
 // radical that shares its glyph.
 TEST_F(AdminPrintListTest, DemoListTextLayerHoldsThePrintedHan) {
-    const QString demo = QDir(out.path()).filePath(QStringLiteral("demo.mdb"));
+    const QString demo = out.filePath(QStringLiteral("demo.mdb"));
     ASSERT_EQ(
         Run({"init", "--demo", "--no-speak", "--data", TAVELO_SOURCE_DATA_DIR}, nullptr, demo), 0);
     ASSERT_EQ(Run({"print-list", "100", "--max-ability", "10000", "--min-passes", "0", "--columns",
@@ -106,9 +102,7 @@ TEST_F(AdminPrintListTest, RefusesBadArgumentsAndUnknownLearners) {
     EXPECT_EQ(Run({"print-list", "101", "--pdf", Pdf()}, &output), 1);
     EXPECT_TRUE(output.contains(QLatin1String("no learner 101")));
     EXPECT_EQ(Run({"print-list", "100", "--columns", "9", "--pdf", Pdf()}, &output), 1);
-    EXPECT_EQ(
-        Run({"print-list", "100", "--pdf", QDir(out.path()).filePath("no/such/dir.pdf")}, &output),
-        1);
+    EXPECT_EQ(Run({"print-list", "100", "--pdf", out.filePath("no/such/dir.pdf")}, &output), 1);
     EXPECT_FALSE(QFile::exists(Pdf()));
 }
 

@@ -16,7 +16,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -30,20 +29,11 @@ protected:
         form = std::make_unique<TfrmPrint>(nullptr, engine.get());
         form->ExecSetup = [this](TfrmPrintSetup& setup) {
             ++setups;
-            if (onSetup) {
-                onSetup(setup);
-            }
+            onSetup(setup);
             return setup.Confirmed;
         };
         form->ShowPreview = [this](TfrReport& report) {
-            printed.clear();
-            for (const TPreparedPage& page : report.Prepared().pages) {
-                for (const TPreparedItem& item : page.items) {
-                    if (item.bold) {
-                        printed << item.text;
-                    }
-                }
-            }
+            printed = BoldTexts(report.Prepared());
             ++previews;
         };
         form->show();
@@ -52,35 +42,28 @@ protected:
             ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         }
     }
+    // Learner 100 with book 1 of `words` words, an engine, and the dialog opened on it.
+    void OpenWith(int words) {
+        AddLearner();
+        AddWords(words);
+        CreateEngine();
+        Open();
+    }
     void TearDown() override {
         form.reset();
         PrintFixture::TearDown();
     }
-    // The word names the grid lists, in its order.
-    QStringList GridWords() const {
-        QStringList names;
-        TPrintGridModel* m = form->Model();
-        for (int r = 0; r < m->rowCount(); ++r) {
-            names << m->data(m->index(r, 0)).toString();
-        }
-        return names;
-    }
-    QList<int> GridColumn(const char* field) const {
-        QList<int> values;
+    template <typename T = int> QList<T> GridColumn(const char* field) const {
+        QList<T> values;
         TPrintGridModel* m = form->Model();
         const int c = form->WordList()->FieldIndex(QLatin1String(field));
         for (int r = 0; r < m->rowCount(); ++r) {
-            values << m->data(m->index(r, c)).toInt();
+            values << m->data(m->index(r, c)).template value<T>();
         }
         return values;
     }
+    QStringList GridWords() const { return GridColumn<QString>("WORD_NAME"); }
     QString Count() const { return form->Panels[1]->text(); }
-    static void Click(QToolButton* button, int times = 1) {
-        for (int i = 0; i < times; ++i) {
-            QTest::mousePress(button, Qt::LeftButton);
-            QTest::mouseRelease(button, Qt::LeftButton);
-        }
-    }
     void ClickTitle(const char* field) {
         QHeaderView* header = form->DBGridEh1->horizontalHeader();
         const int c = form->WordList()->FieldIndex(QLatin1String(field));
@@ -92,17 +75,14 @@ protected:
     }
 
     std::unique_ptr<TfrmPrint> form;
-    std::function<void(TfrmPrintSetup&)> onSetup;
+    std::function<void(TfrmPrintSetup&)> onSetup = [](TfrmPrintSetup&) {};
     QStringList printed;
     int setups = 0;
     int previews = 0;
 };
 
 TEST_F(PrintDialogTest, ControlsColumnsAndTheStartingFilter) {
-    AddLearner();
-    AddWords(60);
-    CreateEngine();
-    Open();
+    OpenWith(60);
     EXPECT_EQ(form->txtIdentify->text(), "4");
     EXPECT_EQ(form->txtRound->text(), "1");
     EXPECT_FALSE(form->mniDelete->isEnabled());
@@ -132,12 +112,9 @@ TEST_F(PrintDialogTest, ControlsColumnsAndTheStartingFilter) {
 }
 
 TEST_F(PrintDialogTest, SpinnersFilterOnPressAndRelease) {
-    AddLearner();
-    AddWords(70);
-    CreateEngine();
-    Open();
-    Click(form->udAbility->DownButton(), 4); // score limit 0
-    Click(form->udOblivion->DownButton());   // pass limit 0
+    OpenWith(70);
+    Press(form->udAbility->DownButton(), 4); // score limit 0
+    Press(form->udOblivion->DownButton());   // pass limit 0
     EXPECT_EQ(form->txtIdentify->text(), "0");
     EXPECT_EQ(GridWords(), Words("r.USER_ID = 100 and ABILITY <= 0"));
     EXPECT_EQ(Count(), "10");
@@ -148,7 +125,7 @@ TEST_F(PrintDialogTest, SpinnersFilterOnPressAndRelease) {
     QTest::mouseRelease(form->udAbility->UpButton(), Qt::LeftButton);
 
     // Passes above every row's passes: nothing listed.
-    Click(form->udOblivion->UpButton(), 5);
+    Press(form->udOblivion->UpButton(), 5);
     EXPECT_EQ(Count(), "0");
     EXPECT_EQ(form->Model()->rowCount(), 0);
 
@@ -156,7 +133,7 @@ TEST_F(PrintDialogTest, SpinnersFilterOnPressAndRelease) {
     form->udAbility->SetPosition(1499);
     form->udOblivion->SetPosition(0);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    Click(form->udAbility->UpButton());
+    Press(form->udAbility->UpButton());
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(form->txtIdentify->text(), "1,500");
     EXPECT_EQ(Count(), "70");
@@ -164,10 +141,7 @@ TEST_F(PrintDialogTest, SpinnersFilterOnPressAndRelease) {
 }
 
 TEST_F(PrintDialogTest, TitleClicksSortWithOneFlagPerColumnAndOneMarker) {
-    AddLearner();
-    AddWords(50);
-    CreateEngine();
-    Open();
+    OpenWith(50);
     const QString count = Count();
     QList<int> ability = GridColumn("ABILITY");
     ClickTitle("ABILITY");
@@ -201,10 +175,7 @@ TEST_F(PrintDialogTest, TitleClicksSortWithOneFlagPerColumnAndOneMarker) {
 }
 
 TEST_F(PrintDialogTest, PrintCoversEveryListedRowInListedOrderWhateverIsSelected) {
-    AddLearner();
-    AddWords(120);
-    CreateEngine();
-    Open();
+    OpenWith(120);
     ClickTitle("RANDOM_NUM");
     ClickTitle("RANDOM_NUM"); // descending
     form->DBGridEh1->selectRow(3);
@@ -231,16 +202,13 @@ TEST_F(PrintDialogTest, PrintCoversEveryListedRowInListedOrderWhateverIsSelected
 // and the titles work at once and nothing fails; printing lists the same rows without a long
 // wait, and the learner hears that the print settings were not stored.
 TEST_F(PrintDialogTest, AHeldFileChangesNothingOnceTheListIsShown) {
-    AddLearner();
-    AddWords(60);
-    CreateEngine();
-    Open();
+    OpenWith(60);
     TOtherProgram other(db.Path());
     ASSERT_TRUE(other.Write());
     QElapsedTimer timer;
     timer.start();
-    Click(form->udAbility->DownButton(), 4);
-    Click(form->udOblivion->DownButton());
+    Press(form->udAbility->DownButton(), 4);
+    Press(form->udOblivion->DownButton());
     ClickTitle("ABILITY");
     EXPECT_LT(timer.elapsed(), 1000);
     const QStringList listed = GridWords();
@@ -262,10 +230,7 @@ TEST_F(PrintDialogTest, AHeldFileChangesNothingOnceTheListIsShown) {
 }
 
 TEST_F(PrintDialogTest, ConfirmedChoicesBecomeTheStoredPrintSettings) {
-    AddLearner();
-    AddWords(10);
-    CreateEngine();
-    Open();
+    OpenWith(10);
     onSetup = [](TfrmPrintSetup& setup) {
         setup.chbDate->setChecked(false);
         setup.cboPaperType->setCurrentIndex(1);
@@ -273,12 +238,10 @@ TEST_F(PrintDialogTest, ConfirmedChoicesBecomeTheStoredPrintSettings) {
     };
     QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(previews, 1);
-    EXPECT_EQ(db.Scalar("select NUMBEREX from CONFIG where USERID = 100 and SEQUENCE = 72").toInt(),
-              0);
-    EXPECT_EQ(db.Scalar("select NUMBEREX from CONFIG where USERID = 100 and SEQUENCE = 74").toInt(),
-              1);
-    EXPECT_EQ(db.Scalar("select NUMBEREX from CONFIG where USERID = 100 and SEQUENCE = 75").toInt(),
-              1);
+    for (const auto& [sequence, value] : {std::pair(72, 0), std::pair(74, 1), std::pair(75, 1)}) {
+        const QString sql = "select NUMBEREX from CONFIG where USERID = 100 and SEQUENCE = %1";
+        EXPECT_EQ(db.Scalar(sql.arg(sequence)).toInt(), value) << "SEQUENCE " << sequence;
+    }
     EXPECT_EQ(engine->CurrentUser()->Config.PaperType, 1);
 }
 
@@ -294,10 +257,7 @@ TEST_F(PrintDialogTest, ALearnerWithoutProgressGivesAnEmptyListAndReport) {
 }
 
 TEST_F(PrintDialogTest, DeleteKeysDeleteNothing) {
-    AddLearner();
-    AddWords(30);
-    CreateEngine();
-    Open();
+    OpenWith(30);
     const QString count = Count();
     form->DBGridEh1->setFocus();
     form->DBGridEh1->selectRow(0);

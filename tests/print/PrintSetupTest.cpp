@@ -1,4 +1,5 @@
 // The print setup dialog: its controls, its rules, and the settings it opens with and stores.
+#include "PrintFixture.h"
 #include "model/Config.h"
 #include "print/PrintSetupFrm.h"
 #include "widgets/UpDown.h"
@@ -7,18 +8,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
-
-void Press(QToolButton* button, int times = 1) {
-    for (int i = 0; i < times; ++i) {
-        QTest::mousePress(button, Qt::LeftButton);
-        QTest::mouseRelease(button, Qt::LeftButton);
-    }
-}
 
 TEST(PrintSetup, ControlsAndTheirStartWithoutSettings) {
     TfrmPrintSetup form(nullptr);

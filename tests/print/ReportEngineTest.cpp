@@ -1,9 +1,8 @@
 // The banded report engine: layout arithmetic on prepared pages, and the same pages as PDF.
 #include "PdfText.h"
-#include "report/ReportDM.h"
+#include "PrintFixture.h"
 #include "report/ReportPainter.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <set>
@@ -12,14 +11,15 @@ namespace {
 
 // A data source over a list of texts.
 struct TListSource {
-    explicit TListSource(QStringList texts) : rows(std::move(texts)) {
+    explicit TListSource(QStringList texts, const QString& name = QStringLiteral("rows"))
+        : rows(std::move(texts)), source(name) {
         source.OnFirst = [this] { pos = 0; };
         source.OnNext = [this] { ++pos; };
         source.OnCheckEOF = [this](bool& eof) { eof = pos >= rows.size(); };
     }
     QStringList rows;
     qsizetype pos = 0;
-    TfrUserDataset source{QStringLiteral("rows")};
+    TfrUserDataset source;
 };
 
 struct TEngineCase {
@@ -103,20 +103,14 @@ TEST(ReportEngine, SubstitutesBracketedNamesAndStretchesAndCutsMemos) {
 
     TfrPage& page = report.AddPage();
     page.columns = 2;
-    TfrBand& header = page.AddBand(TBandType::PageHeader, 100, 24);
-    TfrMemo& wide = header.AddMemo(QRect(0, 100, 125, 20), "[#Date]");
+    TfrMemo& wide =
+        page.AddBand(TBandType::PageHeader, 100, 24).AddMemo(QRect(0, 100, 125, 20), "[#Date]");
     wide.stretch = true;
-    TfrBand& data = page.AddBand(TBandType::MasterData, 200, 20, "none");
-    data.AddMemo(QRect(176, 200, 700, 20), "x");
+    page.AddBand(TBandType::MasterData, 200, 20, "none").AddMemo(QRect(176, 200, 700, 20), "x");
     EXPECT_THROW(report.PrepareReport(), EReportError);
 
-    TfrUserDataset one(QStringLiteral("none"));
-    bool done = false;
-    one.OnCheckEOF = [&done](bool& eof) {
-        eof = done;
-        done = true;
-    };
-    report.AddDataset(&one);
+    TListSource one({QStringLiteral("x")}, QStringLiteral("none"));
+    report.AddDataset(&one.source);
     report.PrepareReport();
     const auto& items = report.Prepared().pages.at(0).items;
     ASSERT_EQ(items.size(), 2u);
@@ -132,20 +126,11 @@ TEST(ReportEngine, SubstitutesBracketedNamesAndStretchesAndCutsMemos) {
 class ReportPdfTest : public ::testing::Test {
 protected:
     QString Export(TdmReport& report, TReportDataSet& data) {
-        report.DataSet = &data;
         report.Today = [] { return QDate(2026, 3, 4); };
-        report.BuildReport();
-        const QString path = QDir(dir.path()).filePath(QStringLiteral("r.pdf"));
+        const QString path = dir.filePath(QStringLiteral("r.pdf"));
         QString error;
-        EXPECT_TRUE(ExportPdf(report.frReport1.Prepared(), path, &error)) << error.toStdString();
+        EXPECT_TRUE(ExportPdf(Build(report, data), path, &error)) << error.toStdString();
         return path;
-    }
-    static TReportDataSet Words(int n) {
-        TReportDataSet data;
-        for (int i = 1; i <= n; ++i) {
-            data.Append(QStringLiteral("w%1").arg(i), QString(), QStringLiteral("t%1").arg(i));
-        }
-        return data;
     }
     QTemporaryDir dir;
 };
@@ -156,7 +141,7 @@ TEST_F(ReportPdfTest, ThreeColumnsWithDateAndPageNumbers) {
     report.PrintDate = 1;
     report.PrintPageNumber = 1;
     report.PrintTranslation = 0;
-    TReportDataSet data = Words(160);
+    TReportDataSet data = Rows(160);
     const auto pages = ReadPdf(Export(report, data));
     ASSERT_EQ(pages.size(), 2u);
     const QString date = TdmReport::FormatDate(QDate(2026, 3, 4));
@@ -196,7 +181,7 @@ TEST_F(ReportPdfTest, NoHeaderOrFooterWhenSwitchedOffAndColumnCountZeroIsOne) {
     report.ColumnCount = 0;
     report.PrintDate = 0;
     report.PrintPageNumber = 0;
-    TReportDataSet data = Words(60);
+    TReportDataSet data = Rows(60);
     const auto pages = ReadPdf(Export(report, data));
     ASSERT_EQ(pages.size(), 2u);
     for (const TPdfPage& page : pages) {

@@ -5,11 +5,12 @@
 #include "print/Preview.h"
 #include "report/ReportDM.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
 #include <QRandomGenerator>
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -23,32 +24,21 @@ TPreparedReport Built(int words) {
     report.ColumnCount = 2;
     report.PrintDate = 1;
     report.PrintPageNumber = 1;
-    report.DataSet = &data;
-    report.BuildReport();
-    return report.frReport1.Prepared();
+    return Build(report, data);
 }
 
+// Every page and every item alike in each field.
 bool Same(const TPreparedReport& a, const TPreparedReport& b) {
-    if (a.pages.size() != b.pages.size()) {
-        return false;
-    }
-    for (size_t p = 0; p < a.pages.size(); ++p) {
-        const auto& x = a.pages[p];
-        const auto& y = b.pages[p];
-        if (x.size != y.size || x.items.size() != y.items.size()) {
-            return false;
-        }
-        for (size_t i = 0; i < x.items.size(); ++i) {
-            const auto& s = x.items[i];
-            const auto& t = y.items[i];
-            if (s.rect != t.rect || s.text != t.text || s.fontName != t.fontName ||
-                s.fontSize != t.fontSize || s.bold != t.bold || s.wordWrap != t.wordWrap ||
-                s.hAlign != t.hAlign || s.vAlign != t.vAlign || s.color != t.color) {
-                return false;
-            }
-        }
-    }
-    return true;
+    const auto fields = [](const TPreparedItem& s) {
+        return std::tie(s.rect, s.text, s.fontName, s.fontSize, s.bold, s.wordWrap, s.hAlign,
+                        s.vAlign, s.color);
+    };
+    const auto sameItem = [&](const auto& s, const auto& t) { return fields(s) == fields(t); };
+    const auto samePage = [&](const TPreparedPage& x, const TPreparedPage& y) {
+        return x.size == y.size &&
+               std::equal(x.items.begin(), x.items.end(), y.items.begin(), y.items.end(), sameItem);
+    };
+    return std::equal(a.pages.begin(), a.pages.end(), b.pages.begin(), b.pages.end(), samePage);
 }
 
 TEST(ReportFile, RoundTripAndEveryDamageRefused) {
@@ -93,21 +83,17 @@ class PreviewTest : public PrintFixture {};
 
 TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
     TdmReport report;
-    TReportDataSet data;
-    for (int i = 0; i < 150; ++i) {
-        data.Append(QStringLiteral("w%1").arg(i), QString(), QStringLiteral("t"));
-    }
+    TReportDataSet data = Rows(150);
     report.ColumnCount = 1;
-    report.DataSet = &data;
-    report.BuildReport();
+    Build(report, data);
     TfrPreview preview(nullptr, &report.frReport1);
     EXPECT_EQ(preview.PageCount(), 3); // 51 rows a page without a footer
     for (QAction* a : {preview.actZoomIn, preview.actZoomOut, preview.actOpen, preview.actSave,
                        preview.actPrint, preview.actPageSetup, preview.actClose}) {
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
     }
-    const QString saved = QDir(out.path()).filePath("list.tvr");
-    const QString pdf = QDir(out.path()).filePath("list.pdf");
+    const QString saved = out.filePath("list.tvr");
+    const QString pdf = out.filePath("list.pdf");
     preview.AskSavePath = [&saved](QString*) { return saved; };
     preview.actSave->trigger();
     // A name without a suffix takes the chosen filter's.
@@ -115,12 +101,12 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
          {QStringLiteral("PDF 文件 (*.pdf)"), QStringLiteral("报表文件 (*.tvr)")}) {
         preview.AskSavePath = [this, filter](QString* chosen) {
             *chosen = filter;
-            return QDir(out.path()).filePath("plain");
+            return out.filePath("plain");
         };
         preview.actSave->trigger();
     }
-    EXPECT_EQ(ReadPdf(QDir(out.path()).filePath("plain.pdf")).size(), 3u);
-    EXPECT_TRUE(QFile::exists(QDir(out.path()).filePath("plain.tvr")));
+    EXPECT_EQ(ReadPdf(out.filePath("plain.pdf")).size(), 3u);
+    EXPECT_TRUE(QFile::exists(out.filePath("plain.tvr")));
     EXPECT_TRUE(preview.SaveFile(pdf));
     EXPECT_EQ(ReadPdf(pdf).size(), 3u);
 
@@ -132,7 +118,7 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
     EXPECT_TRUE(Same(other.Pages(), preview.Pages()));
     EXPECT_FALSE(other.actPageSetup->isEnabled());
 
-    const QString damaged = QDir(out.path()).filePath("damaged.tvr");
+    const QString damaged = out.filePath("damaged.tvr");
     QFile f(damaged);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(SerializeReport(preview.Pages()).left(100));
@@ -141,17 +127,15 @@ TEST_F(PreviewTest, SavesOpensAndExportsAndRefusesADamagedFile) {
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("提示|"))) << messages[0].toStdString();
     EXPECT_EQ(other.PageCount(), 3); // what was shown stays
-    EXPECT_FALSE(other.SaveFile(QDir(out.path()).filePath("missing/dir/x.tvr")));
+    EXPECT_FALSE(other.SaveFile(out.filePath("missing/dir/x.tvr")));
     EXPECT_EQ(messages.size(), 2);
 }
 
 // Page setup offers the report's own margins; confirmed unchanged, the layout stays.
 TEST_F(PreviewTest, PageSetupStartsFromTheReportsMargins) {
     TdmReport report;
-    TReportDataSet data;
-    data.Append(QStringLiteral("w"), QString(), QStringLiteral("t"));
-    report.DataSet = &data;
-    report.BuildReport();
+    TReportDataSet data = Rows(1);
+    Build(report, data);
     TfrPreview preview(nullptr, &report.frReport1);
     const TPreparedReport before = preview.Pages();
     QMarginsF offered;

@@ -8,18 +8,6 @@
 
 namespace {
 
-QStringList BoldTexts(const TPreparedReport& report) {
-    QStringList words;
-    for (const TPreparedPage& page : report.pages) {
-        for (const TPreparedItem& item : page.items) {
-            if (item.bold) {
-                words << item.text;
-            }
-        }
-    }
-    return words;
-}
-
 TEST(ReportDataSet, NumbersFromOneThousandTrimsAndCutsToTheFieldSizes) {
     TReportDataSet data;
     data.Append(QStringLiteral("  \t词\r\n"), QStringLiteral(" cí "),
@@ -77,15 +65,10 @@ TEST(ReportModule, PagesNumberedFromOneInEveryRunAndEveryLayout) {
         report.ColumnCount = columns;
         report.PrintPageNumber = 1;
         report.PrintTranslation = 0;
-        TReportDataSet data;
-        for (int i = 0; i < 400; ++i) {
-            data.Append(QStringLiteral("w%1").arg(i), QString(), QString());
-        }
-        report.DataSet = &data;
+        TReportDataSet data = Rows(400);
         for (int run = 0; run < 2; ++run) {
-            report.BuildReport();
             QStringList numbers;
-            for (const TPreparedPage& page : report.frReport1.Prepared().pages) {
+            for (const TPreparedPage& page : Build(report, data).pages) {
                 numbers << page.items.back().text.trimmed();
             }
             QStringList expected;
@@ -103,9 +86,7 @@ TEST(ReportModule, DateAndPageNumberStandEightBlanksInFromTheRight) {
     report.PrintDate = 1;
     report.PrintPageNumber = 1;
     TReportDataSet data;
-    report.DataSet = &data;
-    report.BuildReport();
-    const auto& items = report.frReport1.Prepared().pages.at(0).items;
+    const auto& items = Build(report, data).pages.at(0).items;
     ASSERT_EQ(items.size(), 2u); // no word rows
     EXPECT_TRUE(items[0].text.startsWith(QStringLiteral("     2")));
     EXPECT_TRUE(items[0].text.endsWith(QString(8, QLatin1Char(' '))));
@@ -120,13 +101,7 @@ TEST(ReportModule, TranslationLeftOutWhenNotPrinted) {
     for (int translation : {0, 1}) {
         TdmReport report;
         report.PrintTranslation = translation;
-        report.DataSet = &data;
-        report.BuildReport();
-        const auto& items = report.frReport1.Prepared().pages.at(0).items;
-        QStringList texts;
-        for (const auto& item : items) {
-            texts << item.text;
-        }
+        const QStringList texts = Texts(Build(report, data));
         EXPECT_EQ(texts.contains(QStringLiteral("hǎo  good")), translation == 1)
             << texts.join('|').toStdString();
         EXPECT_TRUE(texts.contains(QStringLiteral("好")));
@@ -136,16 +111,13 @@ TEST(ReportModule, TranslationLeftOutWhenNotPrinted) {
 TEST(ReportModule, PrintDataSetRestoresPositionAndCursorAlsoWhenThePreviewFails) {
     QList<int> busy;
     const TScopedHandler<TBusyHandler> cursor([&busy](bool on) { busy << (on ? 1 : 0); });
-    TReportDataSet data;
-    for (int i = 0; i < 5; ++i) {
-        data.Append(QStringLiteral("w%1").arg(i), QString(), QString());
-    }
+    TReportDataSet data = Rows(5);
     data.SetRecNo(3);
     TdmReport report;
     QStringList shown;
     report.Preview = [&shown](TfrReport& built) { shown = BoldTexts(built.Prepared()); };
     report.PrintDataSet(data);
-    EXPECT_EQ(shown, QStringList({"w0", "w1", "w2", "w3", "w4"}));
+    EXPECT_EQ(shown, QStringList({"w1", "w2", "w3", "w4", "w5"}));
     EXPECT_EQ(data.RecNo(), 3);
     EXPECT_EQ(busy, QList<int>({1, 0}));
 

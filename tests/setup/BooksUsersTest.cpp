@@ -23,48 +23,44 @@ void TypeText(QWidget* widget, const QString& text) {
 
 class BooksTest : public SetupTest {
 protected:
-    // Learner 甲 (id 100) with books 1.."count" named b1.., three words each; the first
-    // `subscribed` of them subscribed in order.
-    void Arrange(int count, int subscribed, int isPower = 1) {
-        AddLearner(100, QStringLiteral("甲"), isPower);
+    // Learner 甲 (id 100, privileged) with books 1.."count" named b1.., `words` words each;
+    // the first `subscribed` of them subscribed in order.
+    void Arrange(int count, int subscribed, int words = 3) {
+        AddLearner();
         for (int b = 1; b <= count; ++b) {
-            db.AddBook(b, QStringLiteral("b%1").arg(b), 3, b * 100);
+            db.AddBook(b, QStringLiteral("b%1").arg(b), words, b * 100);
         }
         for (int b = 1; b <= subscribed; ++b) {
             db.Subscribe(100, b, b);
         }
-        Start();
-        Open();
+        StartAndOpen();
     }
     QListWidget* List(const char* name) const { return Find<QListWidget>(name); }
     QString Selected(const char* name) const {
         const auto items = List(name)->selectedItems();
         return items.isEmpty() ? QString() : items.front()->text();
     }
-    void DoubleClick(const char* list, int row) {
+    QPoint RowCenter(int row, const char* list = "lstSelected") const {
         QListWidget* w = List(list);
-        const QPoint at = w->visualItemRect(w->item(row)).center();
-        QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(w->viewport(), Qt::LeftButton, {}, at);
-    }
-    // Presses on one row, moves by `path` and releases there.
-    void Drag(int fromRow, const QPoint& to) {
-        QListWidget* w = List("lstSelected");
-        const QPoint from = w->visualItemRect(w->item(fromRow)).center();
-        QTest::mousePress(w->viewport(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(w->viewport(), (from + to) / 2);
-        QTest::mouseMove(w->viewport(), to);
-        QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, to);
-    }
-    QPoint RowCenter(int row) const {
-        QListWidget* w = List("lstSelected");
         return w->visualItemRect(w->item(row)).center();
+    }
+    void DoubleClick(const char* list, int row) {
+        QTest::mouseClick(List(list)->viewport(), Qt::LeftButton, {}, RowCenter(row, list));
+        QTest::mouseDClick(List(list)->viewport(), Qt::LeftButton, {}, RowCenter(row, list));
+    }
+    // Presses on one row of the subscribed books, moves to `to` and releases there.
+    void Drag(int fromRow, const QPoint& to) {
+        QWidget* view = List("lstSelected")->viewport();
+        const QPoint from = RowCenter(fromRow);
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QTest::mouseMove(view, (from + to) / 2);
+        QTest::mouseMove(view, to);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, to);
     }
     QString Sequences() {
         return db
             .Scalar(QStringLiteral("select group_concat(BOOKID || ':' || SEQUENCE, ' ') from "
-                                   "(select * from UserBooks where USERID = 100 order by "
-                                   "BOOKID)"))
+                                   "(select * from UserBooks where USERID = 100 order by BOOKID)"))
             .toString();
     }
     int RecitedRows(int book) {
@@ -166,8 +162,7 @@ TEST_F(BooksTest, DraggingAnEntryOntoAnotherReordersTheBooks) {
     }
     EXPECT_EQ(order, Entries("lstSelected"));
 
-    auto* list = List("lstSelected");
-    const QPoint below(RowCenter(3).x(), list->viewport()->height() - 3);
+    const QPoint below(RowCenter(3).x(), List("lstSelected")->viewport()->height() - 3);
     Drag(1, below);                        // below the last entry
     Drag(1, RowCenter(1) + QPoint(40, 0)); // onto itself
     Drag(1, RowCenter(1) + QPoint(0, 2));  // a click that moved a little
@@ -177,11 +172,7 @@ TEST_F(BooksTest, DraggingAnEntryOntoAnotherReordersTheBooks) {
 }
 
 TEST_F(BooksTest, RandomCodesAreMadeAfterTheQuestion) {
-    AddLearner(100, QStringLiteral("甲"), 1);
-    db.AddBook(1, QStringLiteral("大"), 60, 1);
-    db.Subscribe(100, 1, 1);
-    Start();
-    Open();
+    Arrange(1, 1, 60);
     QList<bool> busy;
     const TScopedHandler<TBusyHandler> cursor([&](bool on) { busy << on; });
     List("lstSelected")->setCurrentRow(0);
@@ -200,19 +191,11 @@ class UsersTest : public SetupTest {
 protected:
     // 甲 (privileged), 乙 and 丙, with `current` current; books 1 and 2.
     void Arrange(int current) {
-        AddLearner(100, QStringLiteral("甲"), 1);
-        AddLearner(101, QStringLiteral("乙"), 0);
-        AddLearner(102, QStringLiteral("丙"), 0);
+        ThreeLearners();
         db.AddBook(1, QStringLiteral("b1"), 2, 1);
         db.AddBook(2, QStringLiteral("b2"), 2, 10);
         db.Subscribe(101, 1, 1);
-        Start(current);
-        Open();
-    }
-    void Choose(int index) {
-        auto* box = Find<QComboBox>("cboUser");
-        box->setCurrentIndex(index);
-        emit box->activated(index);
+        StartAndOpen(current);
     }
     int Current() const { return Find<QComboBox>("cboUser")->currentIndex(); }
     int RowsOf(int id) {
@@ -308,8 +291,7 @@ TEST_F(UsersTest, DeletingAUserBeforeTheCurrentOneKeepsTheCurrentOne) {
 
 TEST_F(UsersTest, TheLastLearnerIsNotDeletedWithoutAPrivilegedOne) {
     AddLearner(100, QStringLiteral("甲"), 0);
-    Start();
-    Open();
+    StartAndOpen();
     answers = {TMsgResult::Ok};
     Click("btnDeleteUser");
     ASSERT_EQ(messages.size(), 1u);
@@ -320,8 +302,7 @@ TEST_F(UsersTest, TheLastLearnerIsNotDeletedWithoutAPrivilegedOne) {
 }
 
 TEST_F(SetupTest, WithoutLearnersOnlyAddingIsOffered) {
-    Start();
-    Open();
+    StartAndOpen();
     EXPECT_EQ(form->FUser, nullptr);
     EXPECT_FALSE(Find<QWidget>("pgcSetup")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("btnDeleteUser")->isEnabled());

@@ -2,7 +2,6 @@
 
 #include "ui/Colors.h"
 
-#include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
 #include <QTabWidget>
@@ -13,32 +12,14 @@ namespace {
 
 class SetupDialogTest : public SetupTest {
 protected:
-    void SetUp() override {
-        SetupTest::SetUp();
-        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    }
-    void TearDown() override {
-        QLocale::setDefault(QLocale::c());
-        SetupTest::TearDown();
-    }
-    // Learners 甲 (privileged), 乙 and 丙 with the start settings.
-    void ThreeLearners() {
-        AddLearner(100, QStringLiteral("甲"), 1);
-        AddLearner(101, QStringLiteral("乙"), 0);
-        AddLearner(102, QStringLiteral("丙"), 0);
-    }
-    void Choose(int index) {
-        auto* box = Find<QComboBox>("cboUser");
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
+    SetupDialogTest() { QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China)); }
+    ~SetupDialogTest() override { QLocale::setDefault(QLocale::c()); }
 };
 
 TEST_F(SetupDialogTest, OpensOnTheCurrentUserInAFixedCentredDialog) {
     ThreeLearners();
     db.SetSetting(101, 1, 30);
-    Start(1);
-    Open();
+    StartAndOpen(1);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("设置"));
     EXPECT_FALSE(form->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
@@ -78,8 +59,7 @@ TEST_F(SetupDialogTest, EverySettingIsLoadedShownAndStoredAgain) {
     for (const auto& [sequence, value] : values) {
         db.SetSetting(100, sequence, value);
     }
-    Start();
-    Open();
+    StartAndOpen();
     const std::pair<const char*, QString> shown[] = {
         {"txtWordNum", "33"},   {"txtOblivion", "24"},     {"txtUpperLimit", "1,234"},
         {"txtBaseTime", "700"}, {"txtReciteTime", "1400"}, {"txtTranslateTime", "3500"},
@@ -110,8 +90,7 @@ TEST_F(SetupDialogTest, TimingBoxesShowTheProductsWithoutSeparators) {
     ThreeLearners();
     db.SetSetting(101, 6, 30000);
     db.SetSetting(101, 7, 9);
-    Start();
-    Open();
+    StartAndOpen();
     EXPECT_EQ(BoxText("txtReciteTime"), QStringLiteral("1500"));
     EXPECT_EQ(BoxText("txtTranslateTime"), QStringLiteral("2000"));
     ClickArrow("udBaseTime", 1);
@@ -134,8 +113,7 @@ TEST_F(SetupDialogTest, PassScoreBoundsFollowTheArrowsButNeverMoveAScoreByThemse
     AddLearner(100, QStringLiteral("甲"), 0);
     db.SetSetting(100, 3, 6);
     db.SetSetting(100, 4, 5);
-    Start();
-    Open();
+    StartAndOpen();
     EXPECT_EQ(Arrows("udSecondNum")->Max(), 99); // loading leaves the table's bounds
     ClickArrow("udFirstNum", -1);                // 6 -> 5
     EXPECT_EQ(Arrows("udSecondNum")->Max(), 4);
@@ -156,11 +134,9 @@ TEST_F(SetupDialogTest, PassScoreBoundsFollowTheArrowsButNeverMoveAScoreByThemse
     db.SetSetting(101, 14, 5);
     form.reset();
     engine.reset();
-    Start();
-    Open();
+    StartAndOpen();
     ClickArrow("udFirstNum", -1);
-    Find<QComboBox>("cboUser")->setCurrentIndex(1);
-    emit Find<QComboBox>("cboUser")->activated(1);
+    Choose(1);
     Click("btnApply");
     EXPECT_EQ(QList<int>({Stored(101, 3), Stored(101, 4), Stored(101, 13), Stored(101, 14)}),
               QList<int>({20, 15, 10, 5}));
@@ -179,8 +155,7 @@ TEST_F(SetupDialogTest, ReviewDateCaptions) {
         EXPECT_EQ(TfrmSetup::DayCaption(day), caption);
     }
     AddLearner(100, QStringLiteral("甲"), 0);
-    Start();
-    Open();
+    StartAndOpen();
     ClickArrow("udStart", -1);
     EXPECT_EQ(Find<QLabel>("lblStartDate")->text(), QStringLiteral("前3天"));
     QTest::keyClick(Arrows("udStart"), Qt::Key_Up); // arrows without a box take the keys
@@ -196,8 +171,7 @@ TEST_F(SetupDialogTest, ReviewDateCaptions) {
 
 TEST_F(SetupDialogTest, ApplyStoresAndSelectsTheShownUserAndCancelUndoesNeither) {
     ThreeLearners();
-    Start();
-    Open();
+    StartAndOpen();
     ClickArrow("udWordNum", 1);
     Choose(1); // unsaved edits of 甲 are dropped
     Choose(0);
@@ -222,8 +196,7 @@ TEST_F(SetupDialogTest, ApplyStoresAndSelectsTheShownUserAndCancelUndoesNeither)
 
 TEST_F(SetupDialogTest, SaveAsDefaultRewritesTheDefaultsOnlyAndCloses) {
     ThreeLearners();
-    Start(2);
-    Open();
+    StartAndOpen(2);
     Choose(0);
     ClickArrow("udWordNum", 1, 3);
     Click("btnSavetoDefault");
@@ -237,8 +210,7 @@ TEST_F(SetupDialogTest, SaveAsDefaultRewritesTheDefaultsOnlyAndCloses) {
 
 TEST_F(SetupDialogTest, ColourSwatchesAskTheColourDialog) {
     AddLearner(100, QStringLiteral("甲"), 0);
-    Start();
-    Open();
+    StartAndOpen();
     auto* font = Find<TColorSwatch>("lblFontColor");
     QTest::mouseClick(font, Qt::LeftButton);
     ASSERT_EQ(offeredColors.size(), 1);
@@ -254,8 +226,7 @@ TEST_F(SetupDialogTest, ColourSwatchesAskTheColourDialog) {
 
 TEST_F(SetupDialogTest, EnterConfirmsUnlessAButtonHasTheFocusAndEscapeCancels) {
     AddLearner(100, QStringLiteral("甲"), 0);
-    Start();
-    Open();
+    StartAndOpen();
     auto* wordNum = Find<QLineEdit>("txtWordNum");
     wordNum->setFocus();
     QTest::keyClick(wordNum, Qt::Key_Up);

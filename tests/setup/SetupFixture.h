@@ -34,6 +34,16 @@ protected:
         engine = std::make_unique<TRecite>(nullptr, Deps());
         engine->SelectUser(current);
     }
+    // Learners 甲 (privileged), 乙 and 丙 with the start settings.
+    void ThreeLearners() {
+        AddLearner(100, QStringLiteral("甲"), 1);
+        AddLearner(101, QStringLiteral("乙"), 0);
+        AddLearner(102, QStringLiteral("丙"), 0);
+    }
+    void StartAndOpen(int current = 0) {
+        Start(current);
+        Open();
+    }
     // The dialog as the tray command opens it, shown without a modal loop.
     void Open() {
         form = std::make_unique<TfrmSetup>(nullptr, engine.get());
@@ -43,11 +53,8 @@ protected:
         };
         form->EditUser = [this](QWidget*, TUserEntries* entries) {
             offeredEntries.push_back(*entries);
-            if (!userAnswer) {
-                return false;
-            }
-            *entries = *userAnswer;
-            return true;
+            *entries = userAnswer.value_or(*entries);
+            return userAnswer.has_value();
         };
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -61,7 +68,6 @@ protected:
     TUpDown* Arrows(const char* name) const { return Find<TUpDown>(name); }
     QString BoxText(const char* name) const { return Find<QLineEdit>(name)->text(); }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
-    // Clicks an arrow with the mouse, as often as asked.
     void ClickArrow(const char* name, int direction, int times = 1) {
         TUpDown* arrows = Arrows(name);
         for (int i = 0; i < times; ++i) {
@@ -69,30 +75,27 @@ protected:
                               Qt::LeftButton);
         }
     }
-    int Stored(int userID, int sequence) {
-        return db
-            .Scalar(QStringLiteral("select NUMBEREX from CONFIG where USERID = %1 and "
-                                   "SEQUENCE = %2")
-                        .arg(userID)
-                        .arg(sequence))
-            .toInt();
-    }
-    QStringList Entries(const char* list) const {
-        QStringList texts;
-        auto* w = Find<QListWidget>(list);
-        for (int i = 0; i < w->count(); ++i) {
-            texts << w->item(i)->text();
-        }
-        return texts;
-    }
-    QStringList UserItems() const {
-        QStringList texts;
+    // The learner's choice in the user box, as a click on an entry makes it.
+    void Choose(int index) {
         auto* box = Find<QComboBox>("cboUser");
-        for (int i = 0; i < box->count(); ++i) {
-            texts << box->itemText(i);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+    int Stored(int userID, int sequence) {
+        const QString sql = QStringLiteral("select NUMBEREX from CONFIG where USERID = %1 and "
+                                           "SEQUENCE = %2");
+        return db.Scalar(sql.arg(userID).arg(sequence)).toInt();
+    }
+    // The texts of a list's or a combo box's entries, in order.
+    static QStringList Texts(const QAbstractItemModel* model) {
+        QStringList texts;
+        for (int i = 0; i < model->rowCount(); ++i) {
+            texts << model->index(i, 0).data().toString();
         }
         return texts;
     }
+    QStringList Entries(const char* list) const { return Texts(Find<QListWidget>(list)->model()); }
+    QStringList UserItems() const { return Texts(Find<QComboBox>("cboUser")->model()); }
 
     std::unique_ptr<TRecite> engine;
     std::unique_ptr<TfrmSetup> form;

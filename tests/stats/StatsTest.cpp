@@ -14,19 +14,23 @@ namespace {
 
 constexpr double kToday = 46000.0;
 
+// A file's bytes; none when it cannot be read.
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Learners 100 and 101 with the start settings (forgetting rate 12, upper limit 50), both
 // subscribed to books 1 (20 words) and 2 (10 words), and the log table.
 class StatsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         db.AddStartSettings(DefaultUserID);
-        for (int id : {100, 101}) {
-            db.AddUser(id, QStringLiteral("学生%1").arg(id));
-            db.AddStartSettings(id);
-        }
         db.AddBook(1, QStringLiteral("一"), 20, 1);
         db.AddBook(2, QStringLiteral("二"), 10, 101);
         for (int id : {100, 101}) {
+            db.AddUser(id, QStringLiteral("学生%1").arg(id));
+            db.AddStartSettings(id);
             db.Subscribe(id, 1, 1);
             db.Subscribe(id, 2, 2);
         }
@@ -144,34 +148,23 @@ TEST_F(StatsTest, ExportRoundTripsAndNeverOverwritesAForeignFile) {
     int rows = 0;
     ASSERT_EQ(ExportLogCsv(db.Channel(), 100, path, &rows), QString());
     EXPECT_EQ(rows, 2);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = Contents(path);
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << "spreadsheets take it for UTF-8";
     const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
-    file.close();
     ASSERT_EQ(lines.size(), 4); // header, two passes, the final line end
     EXPECT_EQ(lines[0], LogCsvColumns().join(QLatin1Char(',')));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("100,1,1,\"词,\"\"引\"\"\",46000.123456,")));
     EXPECT_EQ(lines[2], QStringLiteral("100,1,2,w2,46000.200000,2025-12-09 04:48:00,0,0,0,3,4,0"));
     // Our own export is replaced; anything else, the database above all, is refused.
     ASSERT_EQ(ExportLogCsv(db.Channel(), 100, path), QString());
-    const QString foreign = db.Dir() + QStringLiteral("/notes.csv");
-    for (const QString& target : {foreign, db.Path()}) {
-        QFile f(target);
-        if (target == foreign) {
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write("a,b\n");
-            f.close();
-        }
-        const QByteArray before = [&] {
-            QFile r(target);
-            return r.open(QIODevice::ReadOnly) ? r.readAll() : QByteArray();
-        }();
+    QFile foreign(db.Dir() + QStringLiteral("/notes.csv"));
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write("a,b\n");
+    foreign.close();
+    for (const QString& target : {foreign.fileName(), db.Path()}) {
+        const QByteArray before = Contents(target);
         EXPECT_FALSE(ExportLogCsv(db.Channel(), 100, target).isEmpty());
-        QFile r(target);
-        ASSERT_TRUE(r.open(QIODevice::ReadOnly));
-        EXPECT_EQ(r.readAll(), before);
+        EXPECT_EQ(Contents(target), before) << target.toStdString();
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -33,16 +34,13 @@ TEST(UpDownTest, LoweredBoundKeepsThePositionUntilTheArrowsAreUsed) {
 
 TEST(UpDownTest, DigitsGroupedFromOneThousandWithTheLocalesSeparator) {
     const QLocale before;
-    const struct {
-        QLocale::Language language;
-        QLocale::Territory territory;
-        QString thousand;
-    } locales[] = {{QLocale::Chinese, QLocale::China, "1,000"},
-                   {QLocale::German, QLocale::Germany, "1.000"},
-                   {QLocale::Spanish, QLocale::Spain, "1.000"}};
-    for (const auto& l : locales) {
-        QLocale::setDefault(QLocale(l.language, l.territory));
-        EXPECT_EQ(TUpDown::Format(1000, true), l.thousand);
+    const std::pair<QLocale, QString> locales[] = {
+        {QLocale(QLocale::Chinese, QLocale::China), "1,000"},
+        {QLocale(QLocale::German, QLocale::Germany), "1.000"},
+        {QLocale(QLocale::Spanish, QLocale::Spain), "1.000"}};
+    for (const auto& [locale, thousand] : locales) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(TUpDown::Format(1000, true), thousand) << locale.name().toStdString();
         EXPECT_EQ(TUpDown::Format(999, true), QStringLiteral("999"));
         EXPECT_EQ(TUpDown::Format(-1000, false), QStringLiteral("-1000"));
     }
