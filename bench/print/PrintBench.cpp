@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -129,9 +130,9 @@ void BM_Refilter(benchmark::State& state) {
         limit = limit == 4 ? 5 : 4;
         form.udAbility->SetPosition(limit);
         form.udOblivionMouseUp();
-        benchmark::DoNotOptimize(form.Model()->rowCount());
+        benchmark::DoNotOptimize(form.DBGridEh1->model()->rowCount());
     }
-    state.counters["rows"] = form.Model()->rowCount();
+    state.counters["rows"] = form.DBGridEh1->model()->rowCount();
 }
 BENCHMARK(BM_Refilter)->Unit(benchmark::kMillisecond);
 
@@ -143,9 +144,9 @@ void BM_Resort(benchmark::State& state) {
     const int column = static_cast<int>(state.range(0));
     for (auto _ : state) {
         form.DBGridEh1TitleClick(column);
-        benchmark::DoNotOptimize(form.Model()->rowCount());
+        benchmark::DoNotOptimize(form.DBGridEh1->model()->rowCount());
     }
-    state.counters["rows"] = form.Model()->rowCount();
+    state.counters["rows"] = form.DBGridEh1->model()->rowCount();
 }
 BENCHMARK(BM_Resort)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 

@@ -256,12 +256,6 @@ void TfrmPrint::udOblivionMouseUp() {
     ApplyFilter();
 }
 
-int TfrmPrint::SortFlag(int column) const {
-    return column >= 0 && column < static_cast<int>(sortFlags_.size())
-               ? sortFlags_[static_cast<size_t>(column)]
-               : 0;
-}
-
 void TfrmPrint::DBGridEh1TitleClick(int column) {
     if (list_ == nullptr || column < 0 || column >= static_cast<int>(sortFlags_.size())) {
         return;

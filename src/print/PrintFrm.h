@@ -26,11 +26,6 @@ class TfrmPrint : public QDialog {
 public:
     TfrmPrint(QWidget* owner, TRecite* engine);
 
-    // The word list (owned by the database channel); null until shown, or when it could
-    // not be opened.
-    TAdoQuery* WordList() const { return list_; }
-    TPrintGridModel* Model() const { return model_; }
-
     void FormShow();
     void LoadWords();
     void ApplyFilter();
@@ -38,9 +33,6 @@ public:
     void DBGridEh1TitleClick(int column);
     // The print command: setup dialog, report data set, report and preview.
     void mmiPreviewClick();
-
-    // The sort flag of a column: 0 = the next click sorts ascending, 1 = descending.
-    int SortFlag(int column) const;
 
     // Seams: how the setup dialog is shown (true when confirmed) and how the built report
     // is previewed. By default both are modal dialogs.

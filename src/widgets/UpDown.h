@@ -55,9 +55,6 @@ public:
 
     QSize sizeHint() const override { return {width(), 20}; }
 
-    QToolButton* UpButton() const { return up_; }
-    QToolButton* DownButton() const { return down_; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

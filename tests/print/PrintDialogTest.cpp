@@ -53,10 +53,17 @@ protected:
         form.reset();
         PrintFixture::TearDown();
     }
+    // The grid's model, and the column of a query field in it.
+    TPrintGridModel* Model() const {
+        return static_cast<TPrintGridModel*>(form->DBGridEh1->model());
+    }
+    int ColumnOf(const char* field) const {
+        return Model()->Query()->FieldIndex(QLatin1String(field));
+    }
     template <typename T = int> QList<T> GridColumn(const char* field) const {
         QList<T> values;
-        TPrintGridModel* m = form->Model();
-        const int c = form->WordList()->FieldIndex(QLatin1String(field));
+        TPrintGridModel* m = Model();
+        const int c = ColumnOf(field);
         for (int r = 0; r < m->rowCount(); ++r) {
             values << m->data(m->index(r, c)).template value<T>();
         }
@@ -66,7 +73,7 @@ protected:
     QString Count() const { return form->Panels[1]->text(); }
     void ClickTitle(const char* field) {
         QHeaderView* header = form->DBGridEh1->horizontalHeader();
-        const int c = form->WordList()->FieldIndex(QLatin1String(field));
+        const int c = ColumnOf(field);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(c) + 5, header->height() / 2));
     }
@@ -94,11 +101,11 @@ TEST_F(PrintDialogTest, ControlsColumnsAndTheStartingFilter) {
 
     // Every query column is present, only four are shown, in field order, with titles.
     QTableView* grid = form->DBGridEh1;
-    ASSERT_EQ(form->Model()->columnCount(), 16);
+    ASSERT_EQ(Model()->columnCount(), 16);
     QStringList shown;
     for (int c = 0; c < 16; ++c) {
         if (!grid->isColumnHidden(c)) {
-            shown << form->Model()->headerData(c, Qt::Horizontal).toString();
+            shown << Model()->headerData(c, Qt::Horizontal).toString();
         }
     }
     EXPECT_EQ(shown, QStringList({QStringLiteral("单   词"), QStringLiteral("辨识分值"),
@@ -113,27 +120,27 @@ TEST_F(PrintDialogTest, ControlsColumnsAndTheStartingFilter) {
 
 TEST_F(PrintDialogTest, SpinnersFilterOnPressAndRelease) {
     OpenWith(70);
-    Press(form->udAbility->DownButton(), 4); // score limit 0
-    Press(form->udOblivion->DownButton());   // pass limit 0
+    Press(DownArrow(form->udAbility), 4); // score limit 0
+    Press(DownArrow(form->udOblivion));   // pass limit 0
     EXPECT_EQ(form->txtIdentify->text(), "0");
     EXPECT_EQ(GridWords(), Words("r.USER_ID = 100 and ABILITY <= 0"));
     EXPECT_EQ(Count(), "10");
 
     // A press alone applies the filter already.
-    QTest::mousePress(form->udAbility->UpButton(), Qt::LeftButton);
+    QTest::mousePress(UpArrow(form->udAbility), Qt::LeftButton);
     EXPECT_EQ(Count(), QString::number(Words("r.USER_ID = 100 and ABILITY <= 1").size()));
-    QTest::mouseRelease(form->udAbility->UpButton(), Qt::LeftButton);
+    QTest::mouseRelease(UpArrow(form->udAbility), Qt::LeftButton);
 
     // Passes above every row's passes: nothing listed.
-    Press(form->udOblivion->UpButton(), 5);
+    Press(UpArrow(form->udOblivion), 5);
     EXPECT_EQ(Count(), "0");
-    EXPECT_EQ(form->Model()->rowCount(), 0);
+    EXPECT_EQ(Model()->rowCount(), 0);
 
     // Limits of 1,000 and more, shown with grouping, still filter.
     form->udAbility->SetPosition(1499);
     form->udOblivion->SetPosition(0);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    Press(form->udAbility->UpButton());
+    Press(UpArrow(form->udAbility));
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(form->txtIdentify->text(), "1,500");
     EXPECT_EQ(Count(), "70");
@@ -162,15 +169,20 @@ TEST_F(PrintDialogTest, TitleClicksSortWithOneFlagPerColumnAndOneMarker) {
     EXPECT_EQ(GridColumn("ABILITY"), ability);
     EXPECT_EQ(header->sortIndicatorSection(), 2);
     EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
-    EXPECT_EQ(form->SortFlag(2), 0);
-    EXPECT_EQ(form->SortFlag(0), 1);
     EXPECT_EQ(Count(), count); // sorting keeps the filter
+    // Each column keeps its own next direction: the score ascending again, the word descending.
+    ClickTitle("ABILITY");
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    ClickTitle("WORD_NAME");
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    names = GridWords();
+    EXPECT_TRUE(std::is_sorted(names.rbegin(), names.rend()));
 
     // A new opening starts unsorted.
     form.reset();
     Open();
     EXPECT_EQ(form->DBGridEh1->horizontalHeader()->sortIndicatorSection(), -1);
-    EXPECT_TRUE(form->WordList()->Sort().isEmpty());
+    EXPECT_TRUE(Model()->Query()->Sort().isEmpty());
     EXPECT_EQ(GridWords(), Words("r.USER_ID = 100 and ABILITY <= 4 and WORD_ROUND >= 1"));
 }
 
@@ -207,8 +219,8 @@ TEST_F(PrintDialogTest, AHeldFileChangesNothingOnceTheListIsShown) {
     ASSERT_TRUE(other.Write());
     QElapsedTimer timer;
     timer.start();
-    Press(form->udAbility->DownButton(), 4);
-    Press(form->udOblivion->DownButton());
+    Press(DownArrow(form->udAbility), 4);
+    Press(DownArrow(form->udOblivion));
     ClickTitle("ABILITY");
     EXPECT_LT(timer.elapsed(), 1000);
     const QStringList listed = GridWords();

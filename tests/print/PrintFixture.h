@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Named.h"
 #include "ProgramFolder.h"
 #include "report/ReportDM.h"
 

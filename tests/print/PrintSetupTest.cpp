@@ -27,9 +27,9 @@ TEST(PrintSetup, ControlsAndTheirStartWithoutSettings) {
     // The translation box checked at creation caps the columns at 2; unchecking it later
     // does not raise the cap.
     form.chbTrans->setChecked(false);
-    Press(form.udColNum->UpButton(), 3);
+    Press(UpArrow(form.udColNum), 3);
     EXPECT_EQ(form.udColNum->Position(), 2);
-    Press(form.udColNum->DownButton(), 5);
+    Press(DownArrow(form.udColNum), 5);
     EXPECT_EQ(form.udColNum->Position(), 1);
 
     form.btnNo->click();
@@ -47,7 +47,7 @@ TEST(PrintSetup, PaperChoiceGovernsTheColumns) {
     form.show();
     EXPECT_FALSE(form.chbTrans->isChecked());
     EXPECT_EQ(form.udColNum->Position(), 3);
-    Press(form.udColNum->UpButton(), 3);
+    Press(UpArrow(form.udColNum), 3);
     EXPECT_EQ(form.txtColNum->text(), QStringLiteral("4"));
 
     form.cboPaperType->setCurrentIndex(1); // A5
@@ -80,7 +80,7 @@ TEST(PrintSetup, OpensWithTheStoredSettingsAndStoresTheChoices) {
     form.chbDate->setChecked(true);
     form.chbPage->setChecked(false);
     form.cboPaperType->setCurrentIndex(0);
-    Press(form.udColNum->UpButton());
+    Press(UpArrow(form.udColNum));
     TConfig stored(nullptr);
     form.StoreSettings(stored);
     EXPECT_EQ(stored.PrintTranslation, 0);

@@ -71,8 +71,7 @@ protected:
     void ClickArrow(const char* name, int direction, int times = 1) {
         TUpDown* arrows = Arrows(name);
         for (int i = 0; i < times; ++i) {
-            QTest::mouseClick(direction > 0 ? arrows->UpButton() : arrows->DownButton(),
-                              Qt::LeftButton);
+            QTest::mouseClick(direction > 0 ? UpArrow(arrows) : DownArrow(arrows), Qt::LeftButton);
         }
     }
     // The learner's choice in the user box, as a click on an entry makes it.

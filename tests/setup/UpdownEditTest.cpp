@@ -1,4 +1,5 @@
 #include "setup/UpdownEdit.h"
+#include "Named.h"
 #include "widgets/UpDown.h"
 
 #include <QApplication>
@@ -113,8 +114,8 @@ TEST_F(UpdownEditTest, PageKeysArrowsAndArrowKeysMoveThePosition) {
     Key(Qt::Key_PageDown);
     EXPECT_EQ(edit->Position(), 29980);
     Key(Qt::Key_Up);
-    QTest::mouseClick(edit->Arrows()->UpButton(), Qt::LeftButton);
-    QTest::mouseClick(edit->Arrows()->DownButton(), Qt::LeftButton);
+    QTest::mouseClick(UpArrow(edit.get()), Qt::LeftButton);
+    QTest::mouseClick(DownArrow(edit.get()), Qt::LeftButton);
     EXPECT_EQ(edit->Text(), QStringLiteral("29981"));
     EXPECT_EQ(clicks, (QList<int>{1, 1, -1}));
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QToolButton>
 #include <QWidget>
 
 // What a window made, found by the control name it gave it (its objectName); dynamic_cast, so
@@ -25,4 +26,12 @@ template <typename T> T* TopLevelNamed(const QString& name) {
         }
     }
     return nullptr;
+}
+
+// A spinner's arrows, found by their control names inside the spinner or a box holding one.
+inline QToolButton* UpArrow(const QObject* spinner) {
+    return Named<QToolButton>(spinner, QStringLiteral("up"));
+}
+inline QToolButton* DownArrow(const QObject* spinner) {
+    return Named<QToolButton>(spinner, QStringLiteral("down"));
 }

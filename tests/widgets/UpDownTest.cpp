@@ -1,5 +1,6 @@
 // The arrows with their own 16-bit position, range and step.
 #include "widgets/UpDown.h"
+#include "Named.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -58,10 +59,10 @@ TEST(UpDownTest, PressStepsAtOnceRepeatsWhileHeldAndIsHeardWithItsRelease) {
     QStringList heard;
     arrows.OnMouseDown = [&] { heard << QStringLiteral("press ") + box.text(); };
     arrows.OnMouseUp = [&] { heard << QStringLiteral("release"); };
-    QTest::mousePress(arrows.UpButton(), Qt::LeftButton);
+    QTest::mousePress(UpArrow(&arrows), Qt::LeftButton);
     EXPECT_EQ(heard, QStringList{QStringLiteral("press 1")});
     QTest::qWait(700);
-    QTest::mouseRelease(arrows.UpButton(), Qt::LeftButton);
+    QTest::mouseRelease(UpArrow(&arrows), Qt::LeftButton);
     const int held = arrows.Position();
     EXPECT_GE(held, 3);
     EXPECT_EQ(heard.last(), QStringLiteral("release"));
