@@ -11,7 +11,7 @@ const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString kShortcutId = QStringLiteral("show-hide");
-// The trigger the shortcut specification spells out: modifiers, then the key's XKB symbol name.
+// The trigger in the form the portal's shortcuts take: modifiers, then the key's XKB symbol name.
 const QString kPreferredTrigger = QStringLiteral("SHIFT+grave");
 const QString kDescription = QStringLiteral("显示或隐藏背词窗口");
 constexpr int kDetectTimeout = 2000;
